@@ -1,0 +1,26 @@
+// Brennow: the platform creates the start-up form, and from then on its event
+// loop calls the form's handlers until the window is closed.
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "assets/embedded.h"
+#include "game/frmBomber.h"
+#include "platform/media.h"
+#include "platform/runtime.h"
+#include "platform/sdl_backend.h"
+
+int main()
+{
+    try {
+        const platform::FormDesign& design = frmBomber::Design();
+        platform::SdlBackend backend(design.Caption, design.ClientWidth, design.ClientHeight, embedded::Icon());
+        platform::Media media(embedded::SansSerif());
+        platform::Runtime runtime(backend, media, std::string(kApplicationTitle));
+        runtime.Start<frmBomber>();
+        return runtime.Run();
+    } catch (const std::exception& error) {
+        std::cerr << "brennow: " << error.what() << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,68 @@
+// What the runtime needs of a window system: a clock, input events, a place
+// to present frames and a modal message box. The SDL backend gives the real
+// window; the headless backend gives tests a virtual clock and scripted input.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <variant>
+
+#include "platform/surface.h"
+
+namespace platform {
+
+// Time since the backend started, on a monotonic clock.
+using Time = std::chrono::nanoseconds;
+
+// Shift state bits and mouse button bits, as the handlers receive them.
+enum ShiftMask : int { kShift = 1, kCtrl = 2, kAlt = 4 };
+enum ButtonMask : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+
+struct MouseMoveEvent {
+    float X = 0;
+    float Y = 0;
+    int Buttons = 0;
+    int Shift = 0;
+};
+struct MouseDownEvent {
+    float X = 0;
+    float Y = 0;
+    int Button = kLeftButton;
+    int Shift = 0;
+};
+struct MouseUpEvent {
+    float X = 0;
+    float Y = 0;
+    int Button = kLeftButton;
+    int Shift = 0;
+};
+struct KeyDownEvent {
+    int KeyCode = 0;  // virtual-key code
+    int Shift = 0;
+};
+struct CloseEvent {};
+struct ExposeEvent {};
+
+using InputEvent =
+    std::variant<MouseMoveEvent, MouseDownEvent, MouseUpEvent, KeyDownEvent, CloseEvent, ExposeEvent>;
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    virtual Time Now() = 0;
+    // Blocks until an input event arrives or the deadline (none: no limit)
+    // has passed; nothing is returned when the wait ended without an event.
+    virtual std::optional<InputEvent> WaitEvent(std::optional<Time> deadline) = 0;
+    virtual void Present(const Surface& frame) = 0;
+    // Modal, one OK button. False when the box could not be shown.
+    virtual bool ShowMessageBox(std::string_view title, std::string_view text) = 0;
+    // Drops the clicks and keys that arrived while a modal box was open.
+    virtual void DiscardInput() = 0;
+    // A seed for the random generator, taken from the clock.
+    virtual std::uint32_t ClockSeed() = 0;
+};
+
+}  // namespace platform

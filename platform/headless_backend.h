@@ -1,0 +1,62 @@
+// A backend without a window, for tests: a virtual clock that only moves when
+// the loop waits, scripted input, the presented frame kept as pixels and the
+// message box answered by the test.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+
+namespace platform {
+
+class HeadlessBackend : public Backend {
+public:
+    struct MessageBox {
+        std::string Title;
+        std::string Text;
+        Time At{};
+    };
+
+    Time Now() override { return now_; }
+    std::optional<InputEvent> WaitEvent(std::optional<Time> deadline) override;
+    void Present(const Surface& frame) override
+    {
+        frame_ = frame;
+        ++presented_;
+    }
+    bool ShowMessageBox(std::string_view title, std::string_view text) override;
+    void DiscardInput() override;
+    std::uint32_t ClockSeed() override;
+
+    // Input that arrives at a time of the virtual clock.
+    void Post(Time at, InputEvent event);
+    // The clock jumps without the loop running, as when the process is stopped.
+    void Stall(Time duration) { now_ += duration; }
+    // The seed the clock gives is derived from this and the virtual time.
+    void SetSeed(std::uint32_t seed) { seed_ = seed; }
+    // Called while the box is open, before it is dismissed; false means the
+    // box could not be shown. By default the box is dismissed at once.
+    std::function<bool(const MessageBox&)> OnMessageBox;
+
+    const Surface& Frame() const { return frame_; }
+    int PresentedFrames() const { return presented_; }
+    const std::vector<MessageBox>& MessageBoxes() const { return boxes_; }
+
+private:
+    struct Posted {
+        Time At;
+        InputEvent Event;
+    };
+
+    Time now_{};
+    std::deque<Posted> input_;
+    Surface frame_;
+    int presented_ = 0;
+    std::vector<MessageBox> boxes_;
+    std::uint32_t seed_ = 1;
+};
+
+}  // namespace platform

@@ -1,0 +1,243 @@
+#include "platform/runtime.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iostream>
+#include <utility>
+
+#include "platform/compositor.h"
+
+namespace platform {
+
+Time TimerPeriod(int intervalMilliseconds)
+{
+    return std::max<Time>(std::chrono::milliseconds(std::max(intervalMilliseconds, 0)), kTimerResolution);
+}
+
+std::string ErrorReport(const RuntimeError& error)
+{
+    return "Run-time error '" + std::to_string(error.Number()) + "':\n\n" + error.Description();
+}
+
+Runtime::Runtime(Backend& backend, Media& media, std::string applicationTitle)
+    : backend_(backend), media_(media), title_(std::move(applicationTitle))
+{
+}
+
+int Runtime::RunUntil(std::optional<Time> limit)
+{
+    while (!finished_) {
+        if (limit && backend_.Now() >= *limit) {
+            break;
+        }
+        ArmTimers();
+        std::optional<Time> deadline = NextDeadline();
+        if (limit && (!deadline || *limit < *deadline)) {
+            deadline = limit;
+        }
+        if (std::optional<InputEvent> event = backend_.WaitEvent(deadline)) {
+            Dispatch(*event);
+        }
+        AfterEvent();
+    }
+    return exitStatus_;
+}
+
+void Runtime::Deliver(const InputEvent& event)
+{
+    Dispatch(event);
+    AfterEvent();
+}
+
+void Runtime::AfterEvent()
+{
+    ArmTimers();
+    FireDueTimers();
+    if (!finished_ && !form_->IsLoaded()) {
+        finished_ = true;  // the last form is gone: the program ends
+    }
+    if (!finished_) {
+        PresentIfChanged();
+    }
+}
+
+void Runtime::Fail(const RuntimeError& error)
+{
+    finished_ = true;
+    exitStatus_ = 1;
+    const std::string report = ErrorReport(error);
+    modal_ = true;
+    if (!backend_.ShowMessageBox(title_, report)) {
+        std::cerr << title_ << ": " << report << '\n';
+    }
+    modal_ = false;
+}
+
+void Runtime::MsgBox(std::string_view text)
+{
+    PresentIfChanged();  // the player sees what led to the box
+    modal_ = true;
+    const bool shown = backend_.ShowMessageBox(title_, text);
+    modal_ = false;
+    if (!shown) {
+        std::cerr << title_ << ": " << text << '\n';
+    }
+    // The old desktop dropped input aimed at a window whose modal box was up;
+    // a click made while the box was open must not start the next round.
+    backend_.DiscardInput();
+    pressed_.reset();
+    exposed_ = true;
+}
+
+void Runtime::Dispatch(const InputEvent& event)
+{
+    Form& form = *form_;
+    if (!form.IsLoaded()) {
+        return;
+    }
+    if (const auto* move = std::get_if<MouseMoveEvent>(&event)) {
+        if (!HitTest(move->X, move->Y).control) {
+            Call([&] { form.OnMouseMove(move->Buttons, move->Shift, move->X, move->Y); });
+        }
+    } else if (const auto* down = std::get_if<MouseDownEvent>(&event)) {
+        pressed_ = HitTest(down->X, down->Y);
+    } else if (const auto* up = std::get_if<MouseUpEvent>(&event)) {
+        const Target target = HitTest(up->X, up->Y);
+        const bool click = pressed_ == target;
+        pressed_.reset();
+        if (click && target.control) {
+            Call([&] { form.OnControlClick(*target.control); });
+        } else if (click) {
+            Call([&] { form.OnClick(); });
+        }
+    } else if (const auto* key = std::get_if<KeyDownEvent>(&event)) {
+        if (key->KeyCode >= 0 && key->KeyCode <= INT16_MAX) {
+            Call([&] { form.OnKeyDown(key->KeyCode, key->Shift); });
+        }
+    } else if (std::holds_alternative<CloseEvent>(event)) {
+        Unload(form);  // no handler intervenes
+    } else if (std::holds_alternative<ExposeEvent>(event)) {
+        exposed_ = true;
+    }
+}
+
+Runtime::Target Runtime::HitTest(float x, float y)
+{
+    Target target{form_->LoadCount(), std::nullopt};
+    for (const Control& control : form_->Controls()) {
+        const ControlBase& base = Base(control);
+        if (base.Visible && !std::holds_alternative<Timer>(control) && base.Contains(x, y)) {
+            target.control = base.Id();  // creation order is stacking order, first on top
+            break;
+        }
+    }
+    return target;
+}
+
+void Runtime::ArmTimers()
+{
+    if (!form_->IsLoaded()) {
+        return;
+    }
+    const Time now = backend_.Now();
+    for (Control& control : form_->Controls()) {
+        if (auto* timer = std::get_if<Timer>(&control)) {
+            if (!timer->Enabled) {
+                timer->Deadline.reset();
+            } else if (!timer->Deadline) {
+                timer->Deadline = now + TimerPeriod(timer->Interval);  // a fresh interval
+            }
+        }
+    }
+}
+
+std::optional<Time> Runtime::NextDeadline()
+{
+    std::optional<Time> next;
+    if (!form_->IsLoaded()) {
+        return next;
+    }
+    for (const Control& control : form_->Controls()) {
+        if (const auto* timer = std::get_if<Timer>(&control); timer && timer->Enabled && timer->Deadline) {
+            if (!next || *timer->Deadline < *next) {
+                next = timer->Deadline;
+            }
+        }
+    }
+    return next;
+}
+
+void Runtime::FireDueTimers()
+{
+    // Ticks are held while a modal box is open; a handler that opens one
+    // returns only after it has closed.
+    while (!finished_ && !modal_ && form_->IsLoaded()) {
+        const Time now = backend_.Now();
+        Timer* due = nullptr;
+        for (Control& control : form_->Controls()) {
+            auto* timer = std::get_if<Timer>(&control);
+            if (timer && timer->Enabled && timer->Deadline && *timer->Deadline <= now &&
+                (due == nullptr || *timer->Deadline < *due->Deadline)) {
+                due = timer;
+            }
+        }
+        if (due == nullptr) {
+            return;
+        }
+        // Deadlines advance by the period, so the cadence does not drift; a
+        // timer that has fallen a whole period behind fires once and re-arms
+        // from now instead of catching up in a burst.
+        const Time period = TimerPeriod(due->Interval);
+        const Time next = *due->Deadline + period;
+        due->Deadline = next <= now ? now + period : next;
+        const ControlId id = due->Id();  // the handler may reload the form
+        Call([&] { form_->OnTimer(id); });
+        ArmTimers();
+    }
+}
+
+namespace {
+
+template <class T>
+void Append(std::string& out, const T& value)
+{
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// A compact key of everything that shows, to tell whether a frame changed.
+std::string VisibleState(const Form& form)
+{
+    std::string state;
+    Append(state, form.LoadCount());
+    Append(state, form.DrawingSurface().Generation());
+    for (const Control& control : form.Controls()) {
+        const ControlBase& base = Base(control);
+        Append(state, base.Visible);
+        Append(state, base.Left);
+        Append(state, base.Top);
+        if (const auto* label = std::get_if<Label>(&control)) {
+            state += label->Caption;
+            state += '\0';
+        }
+    }
+    return state;
+}
+
+}  // namespace
+
+void Runtime::PresentIfChanged()
+{
+    if (!form_->IsLoaded()) {
+        return;
+    }
+    std::string state = VisibleState(*form_);
+    if (!exposed_ && state == shown_) {
+        return;
+    }
+    Call([&] { Compose(*form_, frame_); });
+    backend_.Present(frame_);
+    shown_ = std::move(state);
+    exposed_ = false;
+}
+
+}  // namespace platform

@@ -1,0 +1,114 @@
+// The runtime that stands in for the old windowing platform: it owns the one
+// start-up form, runs the event loop on one thread, routes input to the
+// handlers, keeps the timers, shows the message box and reports a run-time
+// error that no handler trapped.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/backend.h"
+#include "platform/form.h"
+#include "platform/media.h"
+#include "platform/random.h"
+
+namespace platform {
+
+// The platform's timer resolution, the classic desktop system tick: a shorter
+// interval ticks at this rate instead.
+constexpr Time kTimerResolution = std::chrono::microseconds(15625);
+
+// How often an enabled timer with this interval ticks.
+Time TimerPeriod(int intervalMilliseconds);
+
+// The report of a run-time error, as the message box shows it.
+std::string ErrorReport(const RuntimeError& error);
+
+class Runtime {
+public:
+    Runtime(Backend& backend, Media& media, std::string applicationTitle);
+    Runtime(const Runtime&) = delete;
+    Runtime& operator=(const Runtime&) = delete;
+
+    // Creates the start-up form, loads it and shows it.
+    template <class F>
+    F& Start()
+    {
+        auto form = std::make_unique<F>(*this);
+        F& started = *form;
+        form_ = std::move(form);
+        Call([&] { started.Show(); });
+        AfterEvent();
+        return started;
+    }
+    Form& StartupForm() { return *form_; }
+
+    // Runs the event loop until the program ends; the exit status.
+    int Run() { return RunUntil(std::nullopt); }
+    // Runs it until the backend's clock reaches limit, or the program ends.
+    int RunUntil(std::optional<Time> limit);
+    // Handles one input event now, as the loop would.
+    void Deliver(const InputEvent& event);
+
+    bool Finished() const { return finished_; }
+    int ExitStatus() const { return exitStatus_; }
+    bool Modal() const { return modal_; }
+
+    // Services the handlers call.
+    void MsgBox(std::string_view text);
+    void Randomize() { random_.Seed(backend_.ClockSeed()); }
+    Single Rnd() { return random_.Next(); }
+    Media& GetMedia() { return media_; }
+    Backend& GetBackend() { return backend_; }
+    const std::string& Title() const { return title_; }
+
+private:
+    // The dispatcher: runs a handler; a run-time error it raises is reported
+    // and ends the program.
+    template <class Fn>
+    void Call(Fn&& handler)
+    {
+        try {
+            handler();
+        } catch (const RuntimeError& error) {
+            Fail(error);
+        } catch (const std::bad_alloc&) {
+            Fail(RuntimeError(ErrorNumber::OutOfMemory));
+        }
+    }
+    void Fail(const RuntimeError& error);
+
+    void Dispatch(const InputEvent& event);
+    void AfterEvent();
+    void ArmTimers();
+    std::optional<Time> NextDeadline();
+    void FireDueTimers();
+    void PresentIfChanged();
+
+    // Where a click or a movement goes: a control, or the form itself.
+    struct Target {
+        std::uint64_t load = 0;
+        std::optional<ControlId> control;
+        friend bool operator==(const Target&, const Target&) = default;
+    };
+    Target HitTest(float x, float y);
+
+    Backend& backend_;
+    Media& media_;
+    std::string title_;
+    std::unique_ptr<Form> form_;
+    Random random_;
+    bool finished_ = false;
+    int exitStatus_ = 0;
+    bool modal_ = false;
+    bool exposed_ = false;
+    std::optional<Target> pressed_;
+    Surface frame_;
+    std::string shown_;  // what the last presented frame was made of
+};
+
+}  // namespace platform

@@ -1,0 +1,257 @@
+#include "platform/sdl_backend.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace platform {
+
+namespace {
+
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+
+int ShiftState(Uint16 mod)
+{
+    int shift = 0;
+    if ((mod & KMOD_SHIFT) != 0) {
+        shift |= kShift;
+    }
+    if ((mod & KMOD_CTRL) != 0) {
+        shift |= kCtrl;
+    }
+    if ((mod & KMOD_ALT) != 0) {
+        shift |= kAlt;
+    }
+    return shift;
+}
+
+int ButtonBit(Uint8 button)
+{
+    switch (button) {
+    case SDL_BUTTON_LEFT:
+        return kLeftButton;
+    case SDL_BUTTON_RIGHT:
+        return kRightButton;
+    case SDL_BUTTON_MIDDLE:
+        return kMiddleButton;
+    default:
+        return 0;
+    }
+}
+
+int ButtonMask(Uint32 state)
+{
+    int buttons = 0;
+    if ((state & SDL_BUTTON_LMASK) != 0) {
+        buttons |= kLeftButton;
+    }
+    if ((state & SDL_BUTTON_RMASK) != 0) {
+        buttons |= kRightButton;
+    }
+    if ((state & SDL_BUTTON_MMASK) != 0) {
+        buttons |= kMiddleButton;
+    }
+    return buttons;
+}
+
+std::optional<InputEvent> Translate(const SDL_Event& event, Uint32 windowId)
+{
+    switch (event.type) {
+    case SDL_QUIT:
+        return CloseEvent{};
+    case SDL_WINDOWEVENT:
+        if (event.window.windowID != windowId) {
+            return std::nullopt;
+        }
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+            return CloseEvent{};
+        }
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+            return ExposeEvent{};
+        }
+        return std::nullopt;
+    case SDL_MOUSEMOTION:
+        return MouseMoveEvent{static_cast<float>(event.motion.x), static_cast<float>(event.motion.y),
+                              ButtonMask(event.motion.state), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
+    case SDL_MOUSEBUTTONDOWN:
+        return MouseDownEvent{static_cast<float>(event.button.x), static_cast<float>(event.button.y),
+                              ButtonBit(event.button.button), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
+    case SDL_MOUSEBUTTONUP:
+        return MouseUpEvent{static_cast<float>(event.button.x), static_cast<float>(event.button.y),
+                            ButtonBit(event.button.button), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
+    case SDL_KEYDOWN:
+        if (const int code = VirtualKeyCode(event.key.keysym.sym); code != 0) {
+            return KeyDownEvent{code, ShiftState(event.key.keysym.mod)};
+        }
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+int VirtualKeyCode(int key)
+{
+    if (key >= SDLK_a && key <= SDLK_z) {
+        return 'A' + (key - SDLK_a);
+    }
+    if (key >= SDLK_0 && key <= SDLK_9) {
+        return '0' + (key - SDLK_0);
+    }
+    if (key >= SDLK_F1 && key <= SDLK_F12) {
+        return 112 + (key - SDLK_F1);
+    }
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) {
+        return 97 + (key - SDLK_KP_1);
+    }
+    switch (key) {
+    case SDLK_LEFT: return 37;
+    case SDLK_UP: return 38;
+    case SDLK_RIGHT: return 39;
+    case SDLK_DOWN: return 40;
+    case SDLK_BACKSPACE: return 8;
+    case SDLK_TAB: return 9;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return 13;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
+    case SDLK_LCTRL: case SDLK_RCTRL: return 17;
+    case SDLK_LALT: case SDLK_RALT: return 18;
+    case SDLK_PAUSE: return 19;
+    case SDLK_CAPSLOCK: return 20;
+    case SDLK_ESCAPE: return 27;
+    case SDLK_SPACE: return 32;
+    case SDLK_PAGEUP: return 33;
+    case SDLK_PAGEDOWN: return 34;
+    case SDLK_END: return 35;
+    case SDLK_HOME: return 36;
+    case SDLK_INSERT: return 45;
+    case SDLK_DELETE: return 46;
+    case SDLK_KP_0: return 96;
+    case SDLK_KP_MULTIPLY: return 106;
+    case SDLK_KP_PLUS: return 107;
+    case SDLK_KP_MINUS: return 109;
+    case SDLK_KP_PERIOD: return 110;
+    case SDLK_KP_DIVIDE: return 111;
+    case SDLK_NUMLOCKCLEAR: return 144;
+    case SDLK_SCROLLLOCK: return 145;
+    case SDLK_SEMICOLON: return 186;
+    case SDLK_EQUALS: return 187;
+    case SDLK_COMMA: return 188;
+    case SDLK_MINUS: return 189;
+    case SDLK_PERIOD: return 190;
+    case SDLK_SLASH: return 191;
+    case SDLK_BACKQUOTE: return 192;
+    case SDLK_LEFTBRACKET: return 219;
+    case SDLK_BACKSLASH: return 220;
+    case SDLK_RIGHTBRACKET: return 221;
+    case SDLK_QUOTE: return 222;
+    default: return 0;
+    }
+}
+
+SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::span<const unsigned char> icon)
+    : width_(width), height_(height), start_(std::chrono::steady_clock::now())
+{
+    // A software window surface: a small frame needs no OpenGL stack.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // The game is not hung while its message box is open.
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_PING, "0");
+    // The click that activates the window counts, as it did on the old desktop.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Only video: joystick and audio would wake the loop for nothing.
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        throw std::runtime_error(std::string("cannot open the display: ") + SDL_GetError());
+    }
+    const std::string title(caption);
+    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                               SDL_WINDOW_HIDDEN);
+    if (window_ == nullptr) {
+        const std::string reason = SDL_GetError();
+        SDL_Quit();
+        throw std::runtime_error("cannot open the window: " + reason);
+    }
+    if (!icon.empty()) {
+        SDL_RWops* rw = SDL_RWFromConstMem(icon.data(), static_cast<int>(icon.size()));
+        std::unique_ptr<SDL_Surface, SurfaceDeleter> picture(IMG_Load_RW(rw, 1));
+        if (picture) {
+            SDL_SetWindowIcon(window_, picture.get());
+        }
+    }
+    SDL_ShowWindow(window_);
+}
+
+SdlBackend::~SdlBackend()
+{
+    SDL_DestroyWindow(window_);
+    SDL_Quit();
+}
+
+Time SdlBackend::Now()
+{
+    return std::chrono::duration_cast<Time>(std::chrono::steady_clock::now() - start_);
+}
+
+std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
+{
+    SDL_Event event;
+    int got = 0;
+    if (!deadline) {
+        got = SDL_WaitEvent(&event);
+    } else {
+        const Time left = *deadline - Now();
+        if (left <= Time::zero()) {
+            got = SDL_PollEvent(&event);
+        } else {
+            // Whole milliseconds, rounded up: waking early would only loop.
+            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+            got = SDL_WaitEventTimeout(&event, static_cast<int>(std::min<long long>(ms, INT32_MAX)));
+        }
+    }
+    if (got == 0) {
+        return std::nullopt;
+    }
+    return Translate(event, SDL_GetWindowID(window_));
+}
+
+void SdlBackend::Present(const Surface& frame)
+{
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (target == nullptr) {
+        return;
+    }
+    const int width = std::min(frame.Width(), target->w);
+    const int height = std::min(frame.Height(), target->h);
+    if (width > 0 && height > 0) {
+        SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, frame.Row(0),
+                          frame.Width() * static_cast<int>(sizeof(Pixel)), target->format->format, target->pixels,
+                          target->pitch);
+    }
+    SDL_UpdateWindowSurface(window_);
+}
+
+bool SdlBackend::ShowMessageBox(std::string_view title, std::string_view text)
+{
+    const std::string t(title);
+    const std::string m(text);
+    return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, t.c_str(), m.c_str(), window_) == 0;
+}
+
+void SdlBackend::DiscardInput()
+{
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
+}
+
+std::uint32_t SdlBackend::ClockSeed()
+{
+    const auto ticks = static_cast<std::uint64_t>(
+        std::chrono::system_clock::now().time_since_epoch().count() ^ Now().count());
+    return static_cast<std::uint32_t>(ticks ^ (ticks >> 32U));
+}
+
+}  // namespace platform

@@ -1,0 +1,40 @@
+// The real window, through SDL2: a software window surface (no OpenGL), one
+// thread, and a wait that blocks until the next event or timer deadline.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "platform/backend.h"
+
+struct SDL_Window;
+
+namespace platform {
+
+class SdlBackend : public Backend {
+public:
+    // Opens the window; throws std::runtime_error with a one-line reason when
+    // there is no usable display.
+    SdlBackend(std::string_view caption, int width, int height, std::span<const unsigned char> icon);
+    ~SdlBackend() override;
+    SdlBackend(const SdlBackend&) = delete;
+    SdlBackend& operator=(const SdlBackend&) = delete;
+
+    Time Now() override;
+    std::optional<InputEvent> WaitEvent(std::optional<Time> deadline) override;
+    void Present(const Surface& frame) override;
+    bool ShowMessageBox(std::string_view title, std::string_view text) override;
+    void DiscardInput() override;
+    std::uint32_t ClockSeed() override;
+
+private:
+    SDL_Window* window_ = nullptr;
+    int width_;
+    int height_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+// The virtual-key code of an SDL key, or 0 for a key the game cannot receive.
+int VirtualKeyCode(int sdlKeycode);
+
+}  // namespace platform

@@ -1,0 +1,99 @@
+#include "platform/surface.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform {
+
+Surface::Surface(int width, int height, Pixel fill)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill)
+{
+}
+
+void Surface::Fill(Pixel colour)
+{
+    std::fill(pixels_.begin(), pixels_.end(), colour);
+    Touch();
+}
+
+void Surface::Draw(const Surface& src, int x, int y)
+{
+    Blit(*this, x, y, src.Width(), src.Height(), src, 0, 0, RasterOp::SrcCopy);
+}
+
+namespace {
+
+// One axis of the clip: shifts the start of both rectangles so that the
+// copy lies inside both surfaces. 64-bit, so that extreme coordinates cannot
+// overflow.
+struct Span {
+    std::int64_t dest;
+    std::int64_t src;
+    std::int64_t length;
+};
+
+Span Clip(std::int64_t dest, std::int64_t src, std::int64_t length, std::int64_t destSize, std::int64_t srcSize)
+{
+    const std::int64_t shift = std::max({std::int64_t{0}, -dest, -src});
+    dest += shift;
+    src += shift;
+    length -= shift;
+    length = std::min({length, destSize - dest, srcSize - src});
+    return {dest, src, std::max<std::int64_t>(length, 0)};
+}
+
+template <class Combine>
+void Transfer(Surface& dest, const Surface& src, const Span& h, const Span& v, Combine combine)
+{
+    for (std::int64_t row = 0; row < v.length; ++row) {
+        Pixel* out = dest.Row(static_cast<int>(v.dest + row)) + h.dest;
+        const Pixel* in = src.Row(static_cast<int>(v.src + row)) + h.src;
+        for (std::int64_t col = 0; col < h.length; ++col) {
+            out[col] = combine(out[col], in[col]);
+        }
+    }
+}
+
+}  // namespace
+
+bool Blit(Surface& dest, std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height, const Surface& src,
+          std::int64_t xSrc, std::int64_t ySrc, RasterOp rop)
+{
+    const Span h = Clip(x, xSrc, width, dest.Width(), src.Width());
+    const Span v = Clip(y, ySrc, height, dest.Height(), src.Height());
+    if (h.length == 0 || v.length == 0) {
+        return true;  // Nothing visible to copy is still a success.
+    }
+    switch (rop) {
+    case RasterOp::SrcCopy:
+        for (std::int64_t row = 0; row < v.length; ++row) {
+            std::memmove(dest.Row(static_cast<int>(v.dest + row)) + h.dest,
+                         src.Row(static_cast<int>(v.src + row)) + h.src,
+                         static_cast<std::size_t>(h.length) * sizeof(Pixel));
+        }
+        break;
+    case RasterOp::SrcAnd:
+        Transfer(dest, src, h, v, [](Pixel d, Pixel s) { return d & s; });
+        break;
+    case RasterOp::SrcInvert:
+        Transfer(dest, src, h, v, [](Pixel d, Pixel s) { return d ^ s; });
+        break;
+    default:
+        return false;
+    }
+    dest.Touch();
+    return true;
+}
+
+std::int32_t BlockTransfer(HDC dest, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                           HDC src, std::int32_t xSrc, std::int32_t ySrc, std::int32_t rop)
+{
+    if (dest == nullptr || src == nullptr) {
+        return 0;
+    }
+    return Blit(*dest, x, y, width, height, *src, xSrc, ySrc, static_cast<RasterOp>(rop)) ? 1 : 0;
+}
+
+}  // namespace platform

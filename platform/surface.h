@@ -1,0 +1,80 @@
+// A drawing surface of 32-bit pixels (0x00RRGGBB) and the block transfer that
+// stands in for the system's BitBlt.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace platform {
+
+using Pixel = std::uint32_t;
+
+constexpr Pixel Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    return (Pixel{r} << 16) | (Pixel{g} << 8) | Pixel{b};
+}
+
+class Surface {
+public:
+    Surface() = default;
+    Surface(int width, int height, Pixel fill = 0);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+
+    Pixel& At(int x, int y) { return pixels_[Index(x, y)]; }
+    Pixel At(int x, int y) const { return pixels_[Index(x, y)]; }
+    Pixel* Row(int y) { return pixels_.data() + Index(0, y); }
+    const Pixel* Row(int y) const { return pixels_.data() + Index(0, y); }
+
+    void Fill(Pixel colour);
+    // Opaque copy of all of src with its top-left at (x, y), clipped.
+    void Draw(const Surface& src, int x, int y);
+
+    // Counts every change, so that a caller can tell whether anything was
+    // drawn since it last looked.
+    std::uint64_t Generation() const { return generation_; }
+    void Touch() { ++generation_; }
+
+    friend bool operator==(const Surface& a, const Surface& b)
+    {
+        return a.width_ == b.width_ && a.height_ == b.height_ && a.pixels_ == b.pixels_;
+    }
+
+private:
+    std::size_t Index(int x, int y) const
+    {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+    }
+
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<Pixel> pixels_;
+    std::uint64_t generation_ = 0;
+};
+
+// A device context: the surface a BitBlt reads or writes. Valid only for the
+// handler call that took it, like the handle it stands in for.
+using HDC = Surface*;
+
+enum class RasterOp : std::int32_t {
+    SrcCopy = 0x00CC0020,
+    SrcAnd = 0x008800C6,
+    SrcInvert = 0x00660046,
+};
+
+// Copies width x height pixels from (xSrc, ySrc) of src to (x, y) of dest,
+// clipped to both surfaces, combining per pixel with rop; false for an
+// unknown operation.
+bool Blit(Surface& dest, std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height, const Surface& src,
+          std::int64_t xSrc, std::int64_t ySrc, RasterOp rop);
+
+// The block transfer: copies width x height pixels from (xSrc, ySrc) of src to
+// (x, y) of dest, clipped to both surfaces, combining per pixel with rop.
+// Returns nonzero on success; a null context or an unknown operation fails
+// and leaves dest unchanged.
+std::int32_t BlockTransfer(HDC dest, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                           HDC src, std::int32_t xSrc, std::int32_t ySrc, std::int32_t rop);
+
+}  // namespace platform

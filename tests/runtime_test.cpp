@@ -1,0 +1,228 @@
+// The runtime on its own, with a small form of the test's: timers, routing,
+// the modal box and the report of a run-time error.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include "assets/embedded.h"
+#include "platform/headless_backend.h"
+#include "platform/runtime.h"
+
+using namespace platform;
+using namespace std::chrono_literals;
+
+namespace {
+
+const ControlDesign kControls[] = {
+    {.Name = "Fast", .Kind = ControlKind::Timer, .Visible = false, .Interval = 1, .Enabled = false},
+    {.Name = "Slow", .Kind = ControlKind::Timer, .Visible = false, .Interval = 100, .Enabled = false},
+    {.Name = "Top", .Kind = ControlKind::Label, .Left = 10, .Top = 10, .Width = 50, .Height = 20, .Caption = "x"},
+    {.Name = "Below", .Kind = ControlKind::Image, .Left = 20, .Top = 15, .Width = 20, .Height = 20,
+     .Picture = embedded::Obstacle()},
+};
+const FormDesign kDesign{.Name = "frmTest", .Caption = "Test", .ClientWidth = 100, .ClientHeight = 80,
+                         .Font = {"MS Sans Serif", 8}, .Controls = kControls};
+
+class TestForm : public Form {
+public:
+    explicit TestForm(Runtime& runtime) : Form(runtime, kDesign) {}
+
+    Timer& Fast() { return ControlNamed<Timer>("Fast"); }
+    Timer& Slow() { return ControlNamed<Timer>("Slow"); }
+    Label& Top() { return ControlNamed<Label>("Top"); }
+
+    void OnLoad() override { ++loads; }
+    void OnClick() override { events.push_back("click"); }
+    void OnKeyDown(const Integer& KeyCode, const Integer&) override
+    {
+        events.push_back("key " + Str(KeyCode));
+        if (KeyCode == 6) {
+            Integer big = 32767;
+            big = big + 1;
+        }
+    }
+    void OnMouseMove(const Integer&, const Integer&, const Single& X, const Single& Y) override
+    {
+        events.push_back("move " + std::to_string(static_cast<int>(X)) + "," + std::to_string(static_cast<int>(Y)));
+    }
+    void OnControlClick(const ControlId& control) override { events.push_back("click " + std::string(control.Name)); }
+    void OnTimer(const ControlId& timer) override
+    {
+        ticks.push_back({std::string(timer.Name), App().GetBackend().Now()});
+        if (onTick) {
+            onTick(timer);
+        }
+    }
+
+    struct Tick {
+        std::string name;
+        Time at;
+    };
+    int loads = 0;
+    std::vector<std::string> events;
+    std::vector<Tick> ticks;
+    std::function<void(const ControlId&)> onTick;
+
+    int Count(std::string_view name) const
+    {
+        int n = 0;
+        for (const Tick& t : ticks) {
+            n += t.name == name ? 1 : 0;
+        }
+        return n;
+    }
+};
+
+class RuntimeTest : public ::testing::Test {
+protected:
+    HeadlessBackend backend;
+    Media media{embedded::SansSerif()};
+    Runtime runtime{backend, media, "Brennow"};
+    TestForm& form = runtime.Start<TestForm>();
+
+    void Advance(Time d) { runtime.RunUntil(backend.Now() + d); }
+};
+
+}  // namespace
+
+TEST_F(RuntimeTest, ShortIntervalsTickAtTheSystemRateAndLongOnesExactlyWithoutDrift)
+{
+    form.Fast().Enabled = true;
+    form.Slow().Enabled = true;
+    Advance(1h);
+    EXPECT_EQ(form.Count("Fast"), 64 * 3600);
+    EXPECT_EQ(form.Count("Slow"), 10 * 3600);
+    EXPECT_EQ(form.ticks.front().at, 15625us);
+    EXPECT_EQ(form.ticks.back().at, 1h);
+}
+
+TEST_F(RuntimeTest, NoTickUntilEnabledAndAFreshIntervalOnEnable)
+{
+    Advance(1s);
+    EXPECT_TRUE(form.ticks.empty());
+    form.Slow().Enabled = true;
+    runtime.Deliver(ExposeEvent{});  // arms, as after any handler
+    Advance(150ms);
+    form.Slow().Enabled = false;
+    runtime.Deliver(ExposeEvent{});
+    Advance(30ms);
+    form.Slow().Enabled = true;
+    runtime.Deliver(ExposeEvent{});
+    Advance(100ms);
+    ASSERT_EQ(form.ticks.size(), 2U);
+    EXPECT_EQ(form.ticks[0].at, 1100ms);
+    EXPECT_EQ(form.ticks[1].at, 1280ms);
+}
+
+TEST_F(RuntimeTest, AStallGivesOneTickPerTimerThenTheCadenceGoesOn)
+{
+    form.Fast().Enabled = true;
+    form.Slow().Enabled = true;
+    runtime.Deliver(ExposeEvent{});
+    Advance(1s);
+    form.ticks.clear();
+    backend.Stall(5s);
+    Advance(1ms);
+    EXPECT_EQ(form.Count("Fast"), 1);
+    EXPECT_EQ(form.Count("Slow"), 1);
+    Advance(1s);
+    EXPECT_NEAR(form.Count("Fast"), 65, 1);
+    EXPECT_EQ(form.Count("Slow"), 11);
+}
+
+TEST_F(RuntimeTest, NoTickWhileTheMessageBoxIsOpenAndInputDuringItIsDropped)
+{
+    form.Fast().Enabled = true;
+    runtime.Deliver(ExposeEvent{});
+    int ticksWhileOpen = -1;
+    form.onTick = [&](const ControlId&) {
+        if (form.ticks.size() == 1) {
+            runtime.MsgBox("hello");
+        }
+    };
+    backend.OnMessageBox = [&](const HeadlessBackend::MessageBox& box) {
+        EXPECT_EQ(box.Title, "Brennow");
+        EXPECT_TRUE(runtime.Modal());
+        const auto before = form.ticks.size();
+        backend.Post(backend.Now() + 1s, KeyDownEvent{65, 0});
+        backend.Stall(2s);
+        ticksWhileOpen = static_cast<int>(form.ticks.size() - before);
+        return true;
+    };
+    Advance(20ms);
+    EXPECT_EQ(ticksWhileOpen, 0);
+    EXPECT_TRUE(form.events.empty());
+    ASSERT_EQ(backend.MessageBoxes().size(), 1U);
+    EXPECT_EQ(backend.MessageBoxes()[0].Text, "hello");
+}
+
+TEST_F(RuntimeTest, ClicksGoToTheTopmostShownControlOrTheForm)
+{
+    Advance(1ms);
+    auto click = [&](float x, float y) {
+        runtime.Deliver(MouseDownEvent{x, y});
+        runtime.Deliver(MouseUpEvent{x, y});
+    };
+    click(30, 20);  // label over image
+    click(30, 32);  // image only
+    click(90, 70);  // free area
+    form.Top().Visible = false;
+    click(30, 20);
+    runtime.Deliver(MouseDownEvent{90, 70});  // press and release on different targets
+    runtime.Deliver(MouseUpEvent{30, 32});
+    EXPECT_EQ(form.events, (std::vector<std::string>{"click Top", "click Below", "click", "click Below"}));
+}
+
+TEST_F(RuntimeTest, MovementReachesTheFormOnlyOverItsFreeArea)
+{
+    runtime.Deliver(MouseMoveEvent{30, 32});
+    runtime.Deliver(MouseMoveEvent{5, 5});
+    runtime.Deliver(MouseMoveEvent{-500, 1e6F});
+    runtime.Deliver(KeyDownEvent{40, 0});
+    EXPECT_EQ(form.events, (std::vector<std::string>{"move 5,5", "move -500,1000000", "key 40"}));
+}
+
+TEST_F(RuntimeTest, ARunTimeErrorIsReportedAndEndsTheProgramWithStatusOne)
+{
+    runtime.Deliver(KeyDownEvent{6, 0});
+    EXPECT_TRUE(runtime.Finished());
+    EXPECT_EQ(runtime.ExitStatus(), 1);
+    ASSERT_EQ(backend.MessageBoxes().size(), 1U);
+    EXPECT_EQ(backend.MessageBoxes()[0].Title, "Brennow");
+    EXPECT_EQ(backend.MessageBoxes()[0].Text, "Run-time error '6':\n\nOverflow");
+    EXPECT_EQ(runtime.RunUntil(backend.Now() + 1s), 1);
+}
+
+TEST_F(RuntimeTest, ClosingTheWindowEndsTheProgramWithStatusZero)
+{
+    form.Fast().Enabled = true;
+    runtime.Deliver(CloseEvent{});
+    EXPECT_TRUE(runtime.Finished());
+    EXPECT_EQ(runtime.ExitStatus(), 0);
+    EXPECT_FALSE(form.IsLoaded());
+}
+
+TEST_F(RuntimeTest, AFrameIsPresentedOnlyWhenSomethingVisibleChanged)
+{
+    const int atLoad = backend.PresentedFrames();
+    EXPECT_EQ(atLoad, 1);
+    form.Slow().Enabled = true;
+    Advance(10s);
+    EXPECT_EQ(backend.PresentedFrames(), atLoad);
+    form.Top().Caption = "y";
+    runtime.Deliver(KeyDownEvent{1, 0});
+    EXPECT_EQ(backend.PresentedFrames(), atLoad + 1);
+    runtime.Deliver(ExposeEvent{});
+    EXPECT_EQ(backend.PresentedFrames(), atLoad + 2);
+}
+
+TEST_F(RuntimeTest, AMessageBoxThatCannotBeShownCountsAsDismissed)
+{
+    backend.OnMessageBox = [](const HeadlessBackend::MessageBox&) { return false; };
+    testing::internal::CaptureStderr();
+    runtime.MsgBox("lost");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Brennow: lost\n");
+    EXPECT_FALSE(runtime.Finished());
+}

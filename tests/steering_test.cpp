@@ -1,0 +1,1 @@
+#include "tests/game_fixture.h"
