@@ -65,6 +65,11 @@ TEST(Conversions, SpeedsFloorTowardMinusInfinity)
     EXPECT_EQ(CInt(Int(0.99999 * 5 + 1)), 5);
     EXPECT_EQ(CInt(Int(0.99999 * 7 + 3)), 9);
     EXPECT_EQ(CInt(Int(-0.5)), -1);
+    // The largest number the generator gives still draws the top speeds, not
+    // one above: the formula is evaluated in 64 bits.
+    const Single largest = 16777215.0F / 16777216.0F;
+    EXPECT_EQ(CInt(Int(Double{largest} * 5 + 1)), 5);
+    EXPECT_EQ(CInt(Int(Double{largest} * 7 + 3)), 9);
     EXPECT_EQ(ErrorOf([] { return Int(std::numeric_limits<double>::infinity()); }), 6);
 }
 
