@@ -163,9 +163,28 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_PING, "0");
     // The click that activates the window counts, as it did on the old desktop.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    const char* x11 = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if (requested == nullptr && wayland == nullptr) {
+        // Without a Wayland session only X11 can work; probing Wayland anyway
+        // makes its library print errors of its own.
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    }
+    if (requested == nullptr && x11 == nullptr && wayland == nullptr) {
+        throw std::runtime_error("cannot open the display: neither DISPLAY nor WAYLAND_DISPLAY is set");
+    }
     // Only video: joystick and audio would wake the loop for nothing.
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        throw std::runtime_error(std::string("cannot open the display: ") + SDL_GetError());
+        const std::string name = wayland != nullptr ? wayland : (x11 != nullptr ? x11 : "");
+        throw std::runtime_error("cannot open the display " + name + ": " + SDL_GetError());
+    }
+    const std::string driver = SDL_GetCurrentVideoDriver();
+    if (requested == nullptr && (driver == "offscreen" || driver == "dummy")) {
+        // SDL falls back to an invisible driver; a game nobody can see would
+        // run until killed.
+        SDL_Quit();
+        throw std::runtime_error("cannot open the display: no X11 or Wayland display answers");
     }
     const std::string title(caption);
     window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,

@@ -1,0 +1,332 @@
+# shellcheck shell=bash
+# Helpers for the tests that drive the real game window on a private X server.
+#
+# Source this file, call wt_setup, then wt_start_display and (optionally)
+# wt_start_wm. Everything started here is stopped by the EXIT trap that
+# wt_setup installs. Every wait is bounded by WT_TIMEOUT seconds; a helper
+# that gives up says what it was waiting for on stderr and returns 1.
+
+export LC_ALL=C
+
+WT_TIMEOUT=${WT_TIMEOUT:-10}  # the longest any single wait may take, in seconds
+WT_DIR=""                     # scratch directory: logs, screenshots, expected frames
+WT_KEEP=0                     # 1 keeps WT_DIR after the run, for a post-mortem
+WT_XVFB_PID=""
+WT_WM_PID=""
+GAME_PID=""                   # the running game, if any
+GAME_WIN=""                   # its top-level window
+GAME_STATUS=""                # its exit status, once it has ended
+WT_X=0 WT_Y=0 WT_W=0 WT_H=0   # the last geometry wt_geometry read, root coordinates
+
+# A diagnostic line; the runner's own output stays machine-readable.
+wt_note() {
+    echo "# $*" >&2
+}
+
+wt_setup() {
+    local tool
+    for tool in Xvfb xdpyinfo xdotool xprop xwininfo import compare convert identify openbox wmctrl; do
+        if ! command -v "$tool" >/dev/null; then
+            wt_note "$tool is needed and was not found"
+            return 1
+        fi
+    done
+    WT_DIR=$(mktemp -d "${TMPDIR:-/tmp}/brennow-window.XXXXXX") || return 1
+    # A desktop session has a runtime directory; without one, libraries the
+    # game probes at start-up complain on stderr before the game says anything.
+    mkdir -m 700 "$WT_DIR/runtime"
+    export XDG_RUNTIME_DIR=$WT_DIR/runtime
+    # The game must find our X server, not a Wayland session we run inside.
+    unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+    trap wt_cleanup EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+}
+
+wt_cleanup() {
+    wt_stop_game
+    wt_stop_pid "$WT_WM_PID"
+    WT_WM_PID=""
+    wt_stop_pid "$WT_XVFB_PID"
+    WT_XVFB_PID=""
+    if [[ -n $WT_DIR ]]; then
+        if ((WT_KEEP)); then
+            wt_note "screenshots and logs kept in $WT_DIR"
+        else
+            rm -rf -- "$WT_DIR"
+        fi
+    fi
+}
+
+# Milliseconds on a monotonic-enough clock, for deadlines.
+wt_now_ms() {
+    local t=${EPOCHREALTIME/./}
+    echo $((t / 1000))
+}
+
+# wt_wait_until SECONDS WHAT COMMAND...: runs COMMAND in this shell until it
+# succeeds; after SECONDS it gives up, saying it was waiting for WHAT.
+wt_wait_until() {
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$(($(wt_now_ms) + seconds * 1000))
+    until "$@"; do
+        if (($(wt_now_ms) >= deadline)); then
+            wt_note "timed out after ${seconds}s waiting for $what"
+            return 1
+        fi
+        sleep 0.05
+    done
+}
+
+# True while PID runs; a zombie has ended.
+wt_running() {
+    local state
+    state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+    [[ $state != Z* ]]
+}
+
+wt_not_running() {
+    ! wt_running "$1"
+}
+
+# Ends a process this script started and reaps it: politely first.
+wt_stop_pid() {
+    local pid=$1
+    [[ -n $pid ]] || return 0
+    if wt_running "$pid"; then
+        kill -TERM "$pid" 2>/dev/null
+        if ! wt_wait_until 5 "process $pid to end" wt_not_running "$pid" 2>/dev/null; then
+            kill -KILL "$pid" 2>/dev/null
+        fi
+    fi
+    wait "$pid" 2>/dev/null
+    return 0
+}
+
+# --- the X server and the window manager -------------------------------------
+
+wt_display_answers() {
+    xdpyinfo >/dev/null 2>&1
+}
+
+# Starts Xvfb on a display number it picks itself, so that parallel runs and
+# other servers on the machine cannot collide with it, and exports DISPLAY.
+wt_start_display() {
+    local numberfile=$WT_DIR/display-number
+    : >"$numberfile"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numberfile" >"$WT_DIR/xvfb.log" 2>&1 &
+    WT_XVFB_PID=$!
+    if ! wt_wait_until "$WT_TIMEOUT" "Xvfb to choose a display" test -s "$numberfile"; then
+        tail -n 5 "$WT_DIR/xvfb.log" >&2
+        return 1
+    fi
+    export DISPLAY=":$(head -n 1 "$numberfile")"
+    wt_wait_until "$WT_TIMEOUT" "the X server on $DISPLAY to answer" wt_display_answers
+}
+
+wt_wm_manages() {
+    wmctrl -m 2>/dev/null | grep -qx 'Name: Openbox'
+}
+
+# Starts openbox with a configuration of its own: no key or mouse bindings,
+# so nothing the tests send opens a menu or moves a window.
+wt_start_wm() {
+    local config=$WT_DIR/openbox.xml
+    cat >"$config" <<'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <focus><focusNew>yes</focusNew><followMouse>no</followMouse></focus>
+  <placement><policy>Smart</policy></placement>
+  <desktops><number>1</number></desktops>
+  <keyboard></keyboard>
+  <mouse></mouse>
+</openbox_config>
+EOF
+    XDG_CONFIG_HOME=$WT_DIR/config XDG_CACHE_HOME=$WT_DIR/cache XDG_DATA_HOME=$WT_DIR/data \
+        openbox --sm-disable --config-file "$config" >"$WT_DIR/openbox.log" 2>&1 &
+    WT_WM_PID=$!
+    wt_wait_until "$WT_TIMEOUT" "openbox to manage the screen" wt_wm_manages
+}
+
+# --- the game ------------------------------------------------------------------
+
+wt_find_game_window() {
+    GAME_WIN=$(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null | head -n 1)
+    [[ -n $GAME_WIN ]]
+}
+
+# wt_start_game BINARY: starts the game and waits until its window is mapped.
+wt_start_game() {
+    # The pointer rests off the window, so that mapping it moves nothing.
+    xdotool mousemove 1023 767
+    # SIGINT is ignored in a background job of a script; Ctrl-C in a
+    # terminal reaches the game with the default action, so start it that way.
+    env --default-signal=INT,QUIT LC_ALL=C "$1" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
+    GAME_PID=$!
+    GAME_WIN=""
+    GAME_STATUS=""
+    if ! wt_wait_until "$WT_TIMEOUT" "the game's window to be mapped" wt_find_game_window; then
+        if wt_not_running "$GAME_PID"; then
+            wait "$GAME_PID"
+            wt_note "the game ended with status $? and said: $(head -c 500 "$WT_DIR/game.err")"
+            GAME_PID=""
+        fi
+        return 1
+    fi
+}
+
+# Waits until the game has ended by itself, and sets GAME_STATUS.
+wt_wait_game_exit() {
+    local seconds=${1:-$WT_TIMEOUT}
+    wt_wait_until "$seconds" "the game to end" wt_not_running "$GAME_PID" || return 1
+    wait "$GAME_PID"
+    GAME_STATUS=$?
+    GAME_PID=""
+}
+
+# Stops the game if it still runs, with its message box: the box runs in a
+# child process of its own, which would outlive a killed parent.
+wt_stop_game() {
+    [[ -n $GAME_PID ]] || return 0
+    local child
+    for child in $(pgrep -P "$GAME_PID"); do
+        kill -TERM "$child" 2>/dev/null
+    done
+    wt_stop_pid "$GAME_PID"
+    GAME_PID=""
+    GAME_WIN=""
+}
+
+wt_has_focus() {
+    [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]
+}
+
+# Gives WINDOW the keyboard focus through the window manager.
+wt_focus() {
+    timeout 5 xdotool windowactivate "$1" >/dev/null 2>&1
+    wt_wait_until "$WT_TIMEOUT" "window $1 to get the focus" wt_has_focus "$1"
+}
+
+# The visible message box titled "Brennow", if there is one, in BOX_WIN.
+wt_find_box() {
+    BOX_WIN=$(xdotool search --onlyvisible --name '^Brennow$' 2>/dev/null | head -n 1)
+    [[ -n $BOX_WIN ]]
+}
+
+wt_no_box() {
+    ! wt_find_box
+}
+
+# wt_xprop WINDOW PROPERTY: the value of a text property, without quotes;
+# fails if the window does not have it.
+wt_xprop() {
+    local line
+    line=$(xprop -id "$1" "$2" 2>/dev/null) || return 1
+    [[ $line == *' = "'*'"' ]] || return 1
+    line=${line#*' = "'}
+    echo "${line%'"'}"
+}
+
+# --- pictures ----------------------------------------------------------------
+
+# Reads WINDOW's client area into WT_X WT_Y (root coordinates) WT_W WT_H.
+wt_geometry() {
+    read -r WT_X WT_Y WT_W WT_H < <(xwininfo -id "$1" 2>/dev/null | awk -F': *' '
+        /Absolute upper-left X/ { x = $2 }
+        /Absolute upper-left Y/ { y = $2 }
+        /^ *Width:/ { w = $2 }
+        /^ *Height:/ { h = $2 }
+        END { if (h != "") print x, y, w, h }')
+    [[ -n $WT_H ]]
+}
+
+# wt_shot WINDOW OUT [X Y W H]: what the screen shows of WINDOW's client
+# area, or of the part of it given in client coordinates.
+wt_shot() {
+    local win=$1 out=$2
+    if ! wt_geometry "$win"; then
+        wt_note "window $win is gone"
+        return 1
+    fi
+    local x=${3:-0} y=${4:-0} w=${5:-$WT_W} h=${6:-$WT_H}
+    import -silent -window root -crop "${w}x${h}+$((WT_X + x))+$((WT_Y + y))" +repage "$out"
+}
+
+# wt_crop IN OUT X Y W H
+wt_crop() {
+    convert "$1" -crop "${5}x${6}+${3}+${4}" +repage "$2"
+}
+
+# The number of pixels in which two pictures differ, or "all" if their sizes
+# do (compare would look for the smaller one inside the larger).
+wt_diff() {
+    local sizes out
+    sizes=$(identify -format '%wx%h\n' "$1" "$2" 2>/dev/null | uniq | wc -l)
+    if ((sizes != 1)); then
+        echo all
+        return
+    fi
+    out=$(compare -metric AE "$1" "$2" null: 2>&1)
+    if [[ $out =~ ^[0-9]+$ ]]; then
+        echo "$out"
+    else
+        echo "all"
+    fi
+}
+
+wt_same() {
+    [[ $(wt_diff "$1" "$2") == 0 ]]
+}
+
+# The number of pixels of a picture that are not black.
+wt_count_lit() {
+    convert "$1" -alpha off -fill white +opaque black -colorspace gray -format '%[fx:round(mean*w*h)]\n' info:
+}
+
+# Shoots (part of) the window into OUT and tells whether it differs from REF.
+_wt_shot_differs() {
+    local win=$1 ref=$2 out=$3
+    shift 3
+    wt_shot "$win" "$out" "$@" && ! wt_same "$out" "$ref"
+}
+
+_wt_shot_matches() {
+    local win=$1 ref=$2 out=$3
+    shift 3
+    wt_shot "$win" "$out" "$@" && wt_same "$out" "$ref"
+}
+
+_wt_shot_lit() {
+    local win=$1 out=$2
+    shift 2
+    wt_shot "$win" "$out" "$@" && (($(wt_count_lit "$out") > 0))
+}
+
+# wt_wait_changed WINDOW REF OUT [X Y W H]: waits until (that part of) the
+# window no longer looks like REF; OUT holds the last screenshot.
+wt_wait_changed() {
+    wt_wait_until "$WT_TIMEOUT" "$(basename "$3") to differ from $(basename "$2")" _wt_shot_differs "$@"
+}
+
+# wt_wait_matches WINDOW REF OUT [X Y W H]: waits until (that part of) the
+# window looks exactly like REF, and checks that it stays so a moment later,
+# so that a late event cannot slip by. On failure OUT holds the last
+# screenshot and OUT's name with -diff shows where they differ.
+wt_wait_matches() {
+    local win=$1 ref=$2 out=$3
+    if wt_wait_until "$WT_TIMEOUT" "$(basename "$out") to match $(basename "$ref")" _wt_shot_matches "$@"; then
+        sleep 0.3
+        _wt_shot_matches "$@" && return 0
+        wt_note "$(basename "$out") matched $(basename "$ref") and then changed"
+    fi
+    [[ -f $out ]] || return 1
+    wt_note "$(wt_diff "$out" "$ref") pixels differ between $(basename "$out") and $(basename "$ref")"
+    compare "$out" "$ref" "${out%.*}-diff.png" 2>/dev/null
+    return 1
+}
+
+# wt_wait_lit WINDOW OUT X Y W H: waits until that part shows a non-black pixel.
+wt_wait_lit() {
+    wt_wait_until "$WT_TIMEOUT" "something to show in $(basename "$2")" _wt_shot_lit "$@"
+}
