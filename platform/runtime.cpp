@@ -1,6 +1,8 @@
 #include "platform/runtime.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <utility>
@@ -22,6 +24,8 @@ std::string ErrorReport(const RuntimeError& error)
 Runtime::Runtime(Backend& backend, Media& media, std::string applicationTitle)
     : backend_(backend), media_(media), title_(std::move(applicationTitle))
 {
+    const char* stats = std::getenv("BRENNOW_STATS");
+    stats_ = stats != nullptr && std::strcmp(stats, "1") == 0;
 }
 
 int Runtime::RunUntil(std::optional<Time> limit)
@@ -39,6 +43,9 @@ int Runtime::RunUntil(std::optional<Time> limit)
             Dispatch(*event);
         }
         AfterEvent();
+    }
+    if (finished_ && stats_) {
+        ReportStats();
     }
     return exitStatus_;
 }
@@ -146,6 +153,9 @@ void Runtime::ArmTimers()
                 timer->Deadline.reset();
             } else if (!timer->Deadline) {
                 timer->Deadline = now + TimerPeriod(timer->Interval);  // a fresh interval
+                if (stats_) {
+                    StatsOf(timer->Name, now);
+                }
             }
         }
     }
@@ -191,8 +201,34 @@ void Runtime::FireDueTimers()
         const Time next = *due->Deadline + period;
         due->Deadline = next <= now ? now + period : next;
         const ControlId id = due->Id();  // the handler may reload the form
+        if (stats_) {
+            TimerStats& stats = StatsOf(id.Name, now);
+            ++stats.Ticks;
+            stats.Last = now;
+        }
         Call([&] { form_->OnTimer(id); });
         ArmTimers();
+    }
+}
+
+Runtime::TimerStats& Runtime::StatsOf(std::string_view name, Time now)
+{
+    for (TimerStats& stats : timerStats_) {
+        if (stats.Name == name) {
+            return stats;
+        }
+    }
+    return timerStats_.emplace_back(TimerStats{name, 0, now, now});
+}
+
+void Runtime::ReportStats()
+{
+    const auto seconds = [](Time t) { return std::chrono::duration<double>(t).count(); };
+    std::fprintf(stderr, "brennow stats: ran %.6f s\n", seconds(backend_.Now()));
+    for (const TimerStats& stats : timerStats_) {
+        std::fprintf(stderr, "brennow stats: %.*s %llu ticks, enabled at %.6f s, last at %.6f s\n",
+                     static_cast<int>(stats.Name.size()), stats.Name.data(),
+                     static_cast<unsigned long long>(stats.Ticks), seconds(stats.Enabled), seconds(stats.Last));
     }
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/backend.h"
 #include "platform/form.h"
@@ -109,6 +110,19 @@ private:
     std::optional<Target> pressed_;
     Surface frame_;
     std::string shown_;  // what the last presented frame was made of
+
+    // With BRENNOW_STATS=1 the program tells at exit how often each timer
+    // ticked, so that the benchmarks can check the cadence in the real window.
+    struct TimerStats {
+        std::string_view Name;
+        std::uint64_t Ticks = 0;
+        Time Enabled{};  // when it was first armed
+        Time Last{};     // its last tick
+    };
+    TimerStats& StatsOf(std::string_view name, Time now);
+    void ReportStats();
+    bool stats_ = false;
+    std::vector<TimerStats> timerStats_;
 };
 
 }  // namespace platform
