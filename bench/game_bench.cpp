@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "assets/embedded.h"
 #include "game/frmBomber.h"
 #include "platform/compositor.h"
@@ -113,6 +115,9 @@ BENCHMARK(PlainFrameCopy);
 // when the runs are repeated) for the comparison at the end.
 class Reporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal: a report piped to a file stays plain text.
+    Reporter() : ConsoleReporter(isatty(STDOUT_FILENO) != 0 ? OO_Defaults : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
