@@ -14,8 +14,9 @@ int main()
 {
     try {
         const platform::FormDesign& design = frmBomber::Design();
-        platform::SdlBackend backend(design.Caption, design.ClientWidth, design.ClientHeight, embedded::Icon());
         platform::Media media(embedded::SansSerif());
+        platform::SdlBackend backend(design.Caption, design.ClientWidth, design.ClientHeight, embedded::Icon(),
+                                     media.Text());
         platform::Runtime runtime(backend, media, std::string(kApplicationTitle));
         runtime.Start<frmBomber>();
         return runtime.Run();

@@ -48,6 +48,13 @@ struct ExposeEvent {};
 using InputEvent =
     std::variant<MouseMoveEvent, MouseDownEvent, MouseUpEvent, KeyDownEvent, CloseEvent, ExposeEvent>;
 
+// How a modal message box ended.
+enum class BoxResult {
+    Dismissed,  // by its OK button, a key or its own close button
+    NotShown,   // it could not be shown at all
+    Quit,       // the game window was closed, or the program told to end, while it was open
+};
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -57,8 +64,8 @@ public:
     // has passed; nothing is returned when the wait ended without an event.
     virtual std::optional<InputEvent> WaitEvent(std::optional<Time> deadline) = 0;
     virtual void Present(const Surface& frame) = 0;
-    // Modal, one OK button. False when the box could not be shown.
-    virtual bool ShowMessageBox(std::string_view title, std::string_view text) = 0;
+    // Modal, one OK button; returns once the box has closed.
+    virtual BoxResult ShowMessageBox(std::string_view title, std::string_view text) = 0;
     // Drops the clicks and keys that arrived while a modal box was open.
     virtual void DiscardInput() = 0;
     // A seed for the random generator, taken from the clock.

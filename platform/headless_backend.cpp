@@ -18,10 +18,10 @@ std::optional<InputEvent> HeadlessBackend::WaitEvent(std::optional<Time> deadlin
     return std::nullopt;
 }
 
-bool HeadlessBackend::ShowMessageBox(std::string_view title, std::string_view text)
+BoxResult HeadlessBackend::ShowMessageBox(std::string_view title, std::string_view text)
 {
     boxes_.push_back({std::string(title), std::string(text), now_});
-    return OnMessageBox ? OnMessageBox(boxes_.back()) : true;
+    return OnMessageBox ? OnMessageBox(boxes_.back()).Result : BoxResult::Dismissed;
 }
 
 void HeadlessBackend::DiscardInput()

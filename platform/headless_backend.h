@@ -27,7 +27,7 @@ public:
         frame_ = frame;
         ++presented_;
     }
-    bool ShowMessageBox(std::string_view title, std::string_view text) override;
+    BoxResult ShowMessageBox(std::string_view title, std::string_view text) override;
     void DiscardInput() override;
     std::uint32_t ClockSeed() override;
 
@@ -37,9 +37,17 @@ public:
     void Stall(Time duration) { now_ += duration; }
     // The seed the clock gives is derived from this and the virtual time.
     void SetSeed(std::uint32_t seed) { seed_ = seed; }
-    // Called while the box is open, before it is dismissed; false means the
-    // box could not be shown. By default the box is dismissed at once.
-    std::function<bool(const MessageBox&)> OnMessageBox;
+    // How the test's callback ends a box: true (or Dismissed) as by its OK
+    // button, false (or NotShown) as a box that could not be shown, Quit as a
+    // close request or a signal while it was open.
+    struct BoxAnswer {
+        BoxAnswer(bool shown) : Result(shown ? BoxResult::Dismissed : BoxResult::NotShown) {}
+        BoxAnswer(BoxResult result) : Result(result) {}
+        BoxResult Result;
+    };
+    // Called while the box is open, before it closes. By default the box is
+    // dismissed at once.
+    std::function<BoxAnswer(const MessageBox&)> OnMessageBox;
 
     const Surface& Frame() const { return frame_; }
     int PresentedFrames() const { return presented_; }

@@ -73,21 +73,39 @@ void Runtime::Fail(const RuntimeError& error)
     finished_ = true;
     exitStatus_ = 1;
     const std::string report = ErrorReport(error);
-    modal_ = true;
-    if (!backend_.ShowMessageBox(title_, report)) {
+    // Once the player has asked to quit, a box would only hold the exit up.
+    BoxResult result = BoxResult::NotShown;
+    if (!quitRequested_) {
+        modal_ = true;
+        result = backend_.ShowMessageBox(title_, report);
+        modal_ = false;
+    }
+    if (result == BoxResult::NotShown) {
         std::cerr << title_ << ": " << report << '\n';
     }
-    modal_ = false;
+}
+
+void Runtime::EndOnQuit()
+{
+    if (form_ && form_->IsLoaded()) {
+        Unload(*form_);
+    }
+    finished_ = true;
 }
 
 void Runtime::MsgBox(std::string_view text)
 {
+    if (quitRequested_) {
+        return;
+    }
     PresentIfChanged();  // the player sees what led to the box
     modal_ = true;
-    const bool shown = backend_.ShowMessageBox(title_, text);
+    const BoxResult result = backend_.ShowMessageBox(title_, text);
     modal_ = false;
-    if (!shown) {
+    if (result == BoxResult::NotShown) {
         std::cerr << title_ << ": " << text << '\n';
+    } else if (result == BoxResult::Quit) {
+        quitRequested_ = true;  // honoured when the running handler returns
     }
     // The old desktop dropped input aimed at a window whose modal box was up;
     // a click made while the box was open must not start the next round.

@@ -58,8 +58,12 @@ public:
     bool Finished() const { return finished_; }
     int ExitStatus() const { return exitStatus_; }
     bool Modal() const { return modal_; }
+    // The window was closed or the program told to end while a box was open.
+    bool QuitRequested() const { return quitRequested_; }
 
     // Services the handlers call.
+    // Returns once the player has dismissed the box; at once, without a box,
+    // when the program is already ending.
     void MsgBox(std::string_view text);
     void Randomize() { random_.Seed(backend_.ClockSeed()); }
     Single Rnd() { return random_.Next(); }
@@ -80,8 +84,14 @@ private:
         } catch (const std::bad_alloc&) {
             Fail(RuntimeError(ErrorNumber::OutOfMemory));
         }
+        if (quitRequested_) {
+            EndOnQuit();
+        }
     }
     void Fail(const RuntimeError& error);
+    // The player asked to quit while a box was open: the handler that opened
+    // it has run to its end; nothing else of the game runs.
+    void EndOnQuit();
 
     void Dispatch(const InputEvent& event);
     void AfterEvent();
@@ -106,6 +116,7 @@ private:
     bool finished_ = false;
     int exitStatus_ = 0;
     bool modal_ = false;
+    bool quitRequested_ = false;
     bool exposed_ = false;
     std::optional<Target> pressed_;
     Surface frame_;

@@ -7,6 +7,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/message_box.h"
+
 namespace platform {
 
 namespace {
@@ -154,13 +156,12 @@ int VirtualKeyCode(int key)
     }
 }
 
-SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::span<const unsigned char> icon)
-    : width_(width), height_(height), start_(std::chrono::steady_clock::now())
+SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::span<const unsigned char> icon,
+                       const TextRenderer& text)
+    : text_(text), width_(width), height_(height), start_(std::chrono::steady_clock::now())
 {
     // A software window surface: a small frame needs no OpenGL stack.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    // The game is not hung while its message box is open.
-    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_PING, "0");
     // The click that activates the window counts, as it did on the old desktop.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     const char* requested = SDL_getenv("SDL_VIDEODRIVER");
@@ -239,25 +240,12 @@ std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
 
 void SdlBackend::Present(const Surface& frame)
 {
-    SDL_Surface* target = SDL_GetWindowSurface(window_);
-    if (target == nullptr) {
-        return;
-    }
-    const int width = std::min(frame.Width(), target->w);
-    const int height = std::min(frame.Height(), target->h);
-    if (width > 0 && height > 0) {
-        SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, frame.Row(0),
-                          frame.Width() * static_cast<int>(sizeof(Pixel)), target->format->format, target->pixels,
-                          target->pitch);
-    }
-    SDL_UpdateWindowSurface(window_);
+    ShowOnWindow(window_, frame);
 }
 
-bool SdlBackend::ShowMessageBox(std::string_view title, std::string_view text)
+BoxResult SdlBackend::ShowMessageBox(std::string_view title, std::string_view text)
 {
-    const std::string t(title);
-    const std::string m(text);
-    return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, t.c_str(), m.c_str(), window_) == 0;
+    return RunMessageBox(window_, text_, title, text);
 }
 
 void SdlBackend::DiscardInput()

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/text.h"
 
 struct SDL_Window;
 
@@ -14,8 +15,10 @@ namespace platform {
 class SdlBackend : public Backend {
 public:
     // Opens the window; throws std::runtime_error with a one-line reason when
-    // there is no usable display.
-    SdlBackend(std::string_view caption, int width, int height, std::span<const unsigned char> icon);
+    // there is no usable display. The message box draws its text with text,
+    // which must outlive the backend.
+    SdlBackend(std::string_view caption, int width, int height, std::span<const unsigned char> icon,
+               const TextRenderer& text);
     ~SdlBackend() override;
     SdlBackend(const SdlBackend&) = delete;
     SdlBackend& operator=(const SdlBackend&) = delete;
@@ -23,11 +26,12 @@ public:
     Time Now() override;
     std::optional<InputEvent> WaitEvent(std::optional<Time> deadline) override;
     void Present(const Surface& frame) override;
-    bool ShowMessageBox(std::string_view title, std::string_view text) override;
+    BoxResult ShowMessageBox(std::string_view title, std::string_view text) override;
     void DiscardInput() override;
     std::uint32_t ClockSeed() override;
 
 private:
+    const TextRenderer& text_;
     SDL_Window* window_ = nullptr;
     int width_;
     int height_;

@@ -9,6 +9,7 @@
 #include "assets/embedded.h"
 #include "platform/headless_backend.h"
 #include "platform/runtime.h"
+#include "tests/game_fixture.h"
 
 using namespace platform;
 using namespace std::chrono_literals;
@@ -34,7 +35,13 @@ public:
     Label& Top() { return ControlNamed<Label>("Top"); }
 
     void OnLoad() override { ++loads; }
-    void OnClick() override { events.push_back("click"); }
+    void OnClick() override
+    {
+        events.push_back("click");
+        if (onClick) {
+            onClick();
+        }
+    }
     void OnKeyDown(const Integer& KeyCode, const Integer&) override
     {
         events.push_back("key " + Str(KeyCode));
@@ -64,6 +71,7 @@ public:
     std::vector<std::string> events;
     std::vector<Tick> ticks;
     std::function<void(const ControlId&)> onTick;
+    std::function<void()> onClick;
 
     int Count(std::string_view name) const
     {
@@ -225,4 +233,96 @@ TEST_F(RuntimeTest, AMessageBoxThatCannotBeShownCountsAsDismissed)
     runtime.MsgBox("lost");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Brennow: lost\n");
     EXPECT_FALSE(runtime.Finished());
+}
+
+// Closing the game window, SIGTERM or SIGINT while a box is open: the handler
+// that opened the box runs to its end without another box, then the program
+// ends with status 0 and nothing more of the game runs.
+TEST_F(RuntimeTest, AQuitWhileTheBoxIsOpenEndsTheProgramOnceTheHandlerReturns)
+{
+    form.Fast().Enabled = true;
+    runtime.Deliver(ExposeEvent{});
+    bool handlerFinished = false;
+    form.onTick = [&](const ControlId&) {
+        runtime.MsgBox("first");
+        EXPECT_TRUE(runtime.QuitRequested());
+        runtime.MsgBox("second");  // returns at once
+        form.Top().Caption = "changed";
+        handlerFinished = true;
+    };
+    backend.OnMessageBox = [](const HeadlessBackend::MessageBox&) { return BoxResult::Quit; };
+    const int presented = backend.PresentedFrames();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runtime.RunUntil(backend.Now() + 1s), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(handlerFinished);
+    EXPECT_TRUE(runtime.Finished());
+    EXPECT_FALSE(form.IsLoaded());
+    EXPECT_EQ(form.ticks.size(), 1U);
+    ASSERT_EQ(backend.MessageBoxes().size(), 1U);
+    EXPECT_EQ(backend.MessageBoxes()[0].Text, "first");
+    EXPECT_EQ(backend.PresentedFrames(), presented);  // the change after the box never shows
+    backend.Post(backend.Now(), KeyDownEvent{65, 0});
+    EXPECT_EQ(runtime.RunUntil(backend.Now() + 1s), 0);
+    EXPECT_TRUE(form.events.empty());
+}
+
+TEST_F(RuntimeTest, AQuitFromABoxOpenedByAClickEndsTheProgramAndLaterBoxesAreNotShown)
+{
+    backend.OnMessageBox = [](const HeadlessBackend::MessageBox&) { return BoxResult::Quit; };
+    form.onClick = [&] { runtime.MsgBox("clicked"); };
+    runtime.Deliver(MouseDownEvent{90, 70});
+    runtime.Deliver(MouseUpEvent{90, 70});
+    EXPECT_TRUE(runtime.Finished());
+    EXPECT_EQ(runtime.ExitStatus(), 0);
+    EXPECT_FALSE(form.IsLoaded());
+    testing::internal::CaptureStderr();
+    runtime.MsgBox("too late");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(backend.MessageBoxes().size(), 1U);
+}
+
+TEST_F(RuntimeTest, ARunTimeErrorAfterTheQuitIsReportedOnStderrWithoutABox)
+{
+    backend.OnMessageBox = [](const HeadlessBackend::MessageBox&) { return BoxResult::Quit; };
+    form.onTick = [&](const ControlId&) {
+        runtime.MsgBox("first");
+        Integer big = 32767;
+        big = big + 1;
+    };
+    form.Slow().Enabled = true;
+    runtime.Deliver(ExposeEvent{});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runtime.RunUntil(backend.Now() + 1s), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Brennow: Run-time error '6':\n\nOverflow\n");
+    EXPECT_EQ(backend.MessageBoxes().size(), 1U);
+    EXPECT_FALSE(form.IsLoaded());
+}
+
+TEST_F(RuntimeTest, AQuitWhileTheErrorReportIsOpenKeepsStatusOne)
+{
+    backend.OnMessageBox = [](const HeadlessBackend::MessageBox&) { return BoxResult::Quit; };
+    runtime.Deliver(KeyDownEvent{6, 0});
+    EXPECT_TRUE(runtime.Finished());
+    EXPECT_EQ(runtime.ExitStatus(), 1);
+    EXPECT_EQ(backend.MessageBoxes().size(), 1U);
+}
+
+// The game's own handler goes on after its box: it reloads the form for the
+// next round. A quit in the box ends the program there instead.
+TEST_F(GameTest, AQuitInTheGameOverBoxEndsTheProgramWithZeroAndNoFurtherRound)
+{
+    Start();
+    form.SpeedX(0) = 1;
+    form.SpeedY(0) = 3;
+    form.Image1(0).Left = static_cast<float>(form.PlayerX) - 1;
+    form.Image1(0).Top = static_cast<float>(form.PlayerY) - 3;
+    backend.OnMessageBox = [](const platform::HeadlessBackend::MessageBox&) { return platform::BoxResult::Quit; };
+    const std::uint64_t loads = form.LoadCount();
+    EXPECT_EQ(runtime.RunUntil(backend.Now() + 1s), 0);
+    ASSERT_EQ(backend.MessageBoxes().size(), 1U);
+    EXPECT_EQ(backend.MessageBoxes()[0].Text, "Oh NO!~ You lost! But you got 0");
+    EXPECT_EQ(form.LoadCount(), loads + 1);  // the handler did reload the form
+    EXPECT_FALSE(form.IsLoaded());
+    EXPECT_EQ(backend.Now(), 15625us);  // and the loop ended right there
 }
