@@ -16,6 +16,7 @@ WT_WM_PID=""
 GAME_PID=""                   # the running game, if any
 GAME_WIN=""                   # its top-level window
 GAME_STATUS=""                # its exit status, once it has ended
+WT_GAME_ENV=()                # NAME=VALUE settings for the game alone
 WT_X=0 WT_Y=0 WT_W=0 WT_H=0   # the last geometry wt_geometry read, root coordinates
 
 # A diagnostic line; the runner's own output stays machine-readable.
@@ -38,6 +39,9 @@ wt_setup() {
     export XDG_RUNTIME_DIR=$WT_DIR/runtime
     # The game must find our X server, not a Wayland session we run inside.
     unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+    # The tests read what the game says on stderr: under the leak sanitizer
+    # its summary of suppressed leaks would add lines. Real leaks still show.
+    export LSAN_OPTIONS=${LSAN_OPTIONS:+$LSAN_OPTIONS:}print_suppressions=0
     trap wt_cleanup EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
@@ -90,6 +94,11 @@ wt_not_running() {
     ! wt_running "$1"
 }
 
+# True while PID is stopped by a signal.
+wt_stopped() {
+    [[ $(ps -o stat= -p "$1" 2>/dev/null) == T* ]]
+}
+
 # Ends a process this script started and reaps it: politely first.
 wt_stop_pid() {
     local pid=$1
@@ -123,6 +132,16 @@ wt_start_display() {
     fi
     export DISPLAY=":$(head -n 1 "$numberfile")"
     wt_wait_until "$WT_TIMEOUT" "the X server on $DISPLAY to answer" wt_display_answers
+}
+
+# Starts the X server and the window manager afresh, after a case that
+# killed the X server.
+wt_restart_display() {
+    wt_stop_pid "$WT_WM_PID"
+    WT_WM_PID=""
+    wt_stop_pid "$WT_XVFB_PID"
+    WT_XVFB_PID=""
+    wt_start_display && wt_start_wm
 }
 
 wt_wm_manages() {
@@ -162,7 +181,7 @@ wt_start_game() {
     xdotool mousemove 1023 767
     # SIGINT is ignored in a background job of a script; Ctrl-C in a
     # terminal reaches the game with the default action, so start it that way.
-    env --default-signal=INT,QUIT LC_ALL=C "$1" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
+    env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
     GAME_PID=$!
     GAME_WIN=""
     GAME_STATUS=""
@@ -185,14 +204,11 @@ wt_wait_game_exit() {
     GAME_PID=""
 }
 
-# Stops the game if it still runs, with its message box: the box runs in a
-# child process of its own, which would outlive a killed parent.
+# Stops the game if it still runs; a stopped game is continued, so that it
+# can end politely.
 wt_stop_game() {
     [[ -n $GAME_PID ]] || return 0
-    local child
-    for child in $(pgrep -P "$GAME_PID"); do
-        kill -TERM "$child" 2>/dev/null
-    done
+    kill -CONT "$GAME_PID" 2>/dev/null
     wt_stop_pid "$GAME_PID"
     GAME_PID=""
     GAME_WIN=""
@@ -324,6 +340,21 @@ wt_wait_matches() {
     wt_note "$(wt_diff "$out" "$ref") pixels differ between $(basename "$out") and $(basename "$ref")"
     compare "$out" "$ref" "${out%.*}-diff.png" 2>/dev/null
     return 1
+}
+
+# wt_hold_unchanged SECONDS WINDOW REF OUT [X Y W H]: (that part of) the
+# window keeps looking like REF for SECONDS; fails as soon as it does not.
+wt_hold_unchanged() {
+    local seconds=$1
+    shift
+    local deadline=$(($(wt_now_ms) + seconds * 1000))
+    while (($(wt_now_ms) < deadline)); do
+        if ! _wt_shot_matches "$@"; then
+            wt_note "$(basename "$3") changed within ${seconds}s"
+            return 1
+        fi
+        sleep 0.05
+    done
 }
 
 # wt_wait_lit WINDOW OUT X Y W H: waits until that part shows a non-black pixel.

@@ -1,15 +1,17 @@
 #!/bin/bash
 # Drives the real game window on a private X server and compares what it
 # shows with the frames the headless backend composes for the same input.
-#   window_test.sh BRENNOW_BIN FRAME_TOOL_BIN
+#   window_test.sh BRENNOW_BIN FRAME_TOOL_BIN BOX_TOOL_BIN NO_BOX_PRELOAD
 # Prints "ok - NAME" or "not ok - NAME" per case, then "N passed, M failed".
 
-if (($# != 2)); then
-    echo "usage: $0 BRENNOW_BIN FRAME_TOOL_BIN" >&2
+if (($# != 4)); then
+    echo "usage: $0 BRENNOW_BIN FRAME_TOOL_BIN BOX_TOOL_BIN NO_BOX_PRELOAD" >&2
     exit 2
 fi
 GAME=$(realpath -- "$1") || exit 2
 FRAME=$(realpath -- "$2") || exit 2
+BOX_TOOL=$(realpath -- "$3") || exit 2
+NO_BOX=$(realpath -- "$4") || exit 2
 
 # shellcheck source=tests/window/lib.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
@@ -21,6 +23,7 @@ readonly BELOW_OBSTACLES=(0 110 464 239) # the prompt and the free area below it
 readonly PROMPT_POINT=(200 180)
 readonly FREE_POINT=(300 250)
 readonly OBSTACLE_POINT=(130 74)         # over obstacle 0 at load
+readonly LOST_AT_ZERO="Oh NO!~ You lost! But you got 0"
 
 # The figure starts in the middle and moves 4 pixels a key. Seventy steps
 # left put it wholly off the playfield, where no obstacle can reach it, so a
@@ -43,6 +46,56 @@ start_round() {
     wt_shot "$GAME_WIN" "$WT_DIR/$tag-row-before.png" "${OBSTACLE_ROW[@]}" || return 1
     click_at "${PROMPT_POINT[@]}"
     wt_wait_changed "$GAME_WIN" "$WT_DIR/$tag-row-before.png" "$WT_DIR/$tag-row-moving.png" "${OBSTACLE_ROW[@]}"
+}
+
+# Twenty-eight steps up put the figure where obstacle 3 lands at its first
+# move, whatever speed it drew: a round started then ends at its first tick,
+# before the first point is scored.
+aim_figure() {
+    xdotool key --delay 5 --repeat 28 --repeat-delay 0 Up
+}
+
+# Starts the game and a round that ends at once.
+start_lost_round() {
+    wt_start_game "$GAME" || return 1
+    wt_focus "$GAME_WIN" || return 1
+    aim_figure
+    click_at "${PROMPT_POINT[@]}"
+}
+
+# Starts the game and a round that ends at once, and waits for the box.
+open_box() {
+    start_lost_round || return 1
+    wt_wait_until "$WT_TIMEOUT" "the message box" wt_find_box
+}
+
+# Presses KEY in the box, once it has the focus.
+key_in_box() {
+    wt_wait_until "$WT_TIMEOUT" "the message box to get the focus" wt_has_focus "$BOX_WIN" || return 1
+    xdotool key "$1"
+}
+
+# Clicks the box's OK button: in the middle, 24 pixels above the bottom.
+# The pointer stays there, over the prompt once the box has gone, so the
+# movement the game then sees steers nothing.
+click_ok() {
+    wt_geometry "$BOX_WIN" || return 1
+    xdotool mousemove $((WT_X + WT_W / 2)) $((WT_Y + WT_H - 24)) click 1
+}
+
+# The window waits for the next round: the prompt is back, the score label is
+# empty and the figure is not drawn. (The obstacles need not be at their
+# places: the tick that ended the round goes on moving the rest on the new
+# form.)
+expect_waiting() {
+    local tag=$1
+    if [[ ! -f $WT_DIR/waiting-below.png ]]; then
+        "$FRAME" "$WT_DIR/waiting.ppm" || return 1
+        wt_crop "$WT_DIR/waiting.ppm" "$WT_DIR/waiting-below.png" "${BELOW_OBSTACLES[@]}"
+        wt_crop "$WT_DIR/waiting.ppm" "$WT_DIR/waiting-score.png" "${SCORE_LABEL[@]}"
+    fi
+    wt_wait_matches "$GAME_WIN" "$WT_DIR/waiting-below.png" "$WT_DIR/$tag-below.png" "${BELOW_OBSTACLES[@]}" &&
+        wt_wait_matches "$GAME_WIN" "$WT_DIR/waiting-score.png" "$WT_DIR/$tag-score.png" "${SCORE_LABEL[@]}"
 }
 
 # --- cases ---------------------------------------------------------------------
@@ -142,18 +195,177 @@ case_round() {
         return 1
     fi
 
-    xdotool key --window "$BOX_WIN" Return
+    key_in_box Return || return 1
     wt_wait_until "$WT_TIMEOUT" "the message box to close" wt_no_box || return 1
-
-    # Waiting again: the prompt is back, the score label is empty and the
-    # figure is not drawn. (The obstacles need not be at their places: the
-    # tick that ended the round goes on moving the rest on the new form.)
-    wt_wait_matches "$GAME_WIN" "$WT_DIR/round-load-below.png" "$WT_DIR/round-after-below.png" \
-        "${BELOW_OBSTACLES[@]}" || return 1
-    wt_wait_matches "$GAME_WIN" "$WT_DIR/round-load-score.png" "$WT_DIR/round-after-score.png" \
-        "${SCORE_LABEL[@]}" || return 1
-
+    expect_waiting round-after || return 1
     start_round round-again
+}
+
+# The box of a round lost at once: its title, its owner, its place over the
+# game window, its fixed size and, pixel for pixel, what the game draws in it.
+case_box() {
+    local failed=0 value owner
+    "$BOX_TOOL" "$WT_DIR/box-expected.ppm" "$LOST_AT_ZERO" || return 1
+    open_box || return 1
+
+    value=$(wt_xprop "$BOX_WIN" _NET_WM_NAME)
+    [[ $value == Brennow ]] || { wt_note "the box's _NET_WM_NAME is '$value'"; failed=1; }
+    owner=$(xprop -id "$BOX_WIN" WM_TRANSIENT_FOR 2>/dev/null)
+    if [[ ${owner##* } != $(printf '0x%x' "$GAME_WIN") ]]; then
+        wt_note "the message box does not belong to the game window: $owner"
+        failed=1
+    fi
+    # No helper process shows the box.
+    if pgrep -P "$GAME_PID" >/dev/null; then
+        wt_note "the game has a child process: $(pgrep -a -P "$GAME_PID")"
+        failed=1
+    fi
+
+    wt_geometry "$GAME_WIN" || return 1
+    local gx=$((WT_X + WT_W / 2)) gy=$((WT_Y + WT_H / 2))
+    wt_geometry "$BOX_WIN" || return 1
+    local bx=$((WT_X + WT_W / 2)) by=$((WT_Y + WT_H / 2))
+    # The frame is centred; its title bar moves the client area down a little.
+    if ((bx - gx > 2 || gx - bx > 2 || by - gy > 16 || gy - by > 2)); then
+        wt_note "the box's centre ($bx,$by) is not over the game window's ($gx,$gy)"
+        failed=1
+    fi
+    local hints
+    hints=$(xprop -id "$BOX_WIN" WM_NORMAL_HINTS)
+    if ! grep -q "minimum size: $WT_W by $WT_H\$" <<<"$hints" ||
+        ! grep -q "maximum size: $WT_W by $WT_H\$" <<<"$hints"; then
+        wt_note "the box may be resized: $(tr '\n\t' '  ' <<<"$hints")"
+        failed=1
+    fi
+
+    wt_wait_matches "$BOX_WIN" "$WT_DIR/box-expected.ppm" "$WT_DIR/box-shot.png" || failed=1
+    ((failed == 0)) || return 1
+    key_in_box Return || return 1
+    wt_wait_until "$WT_TIMEOUT" "the message box to close" wt_no_box || return 1
+    expect_waiting box-after
+}
+
+# box_dismiss_case HOW: the box closes by a click on OK, Escape, Space or its
+# own close button, and the window waits for the next round.
+box_dismiss_case() {
+    open_box || return 1
+    case $1 in
+        click) click_ok || return 1 ;;
+        Escape | space) key_in_box "$1" || return 1 ;;
+        close) wmctrl -i -c "$BOX_WIN" ;;
+    esac
+    wt_wait_until "$WT_TIMEOUT" "the message box to close" wt_no_box || return 1
+    wt_running "$GAME_PID" || { wt_note "the game ended"; return 1; }
+    expect_waiting "dismiss-$1"
+}
+
+# While the box is open, a click on the free area of the game window would
+# start the next round and arrow keys or a movement would draw the figure;
+# none of it may reach the game, neither while the box is open nor after.
+case_box_drops_input() {
+    open_box || return 1
+    xdotool mousemove --window "$GAME_WIN" "${FREE_POINT[@]}" click 1
+    xdotool key --delay 20 Up Left Down Right
+    xdotool mousemove --window "$GAME_WIN" 10 340 click 1
+    xdotool key --delay 20 Down Right
+    click_ok || return 1
+    wt_wait_until "$WT_TIMEOUT" "the message box to close" wt_no_box || return 1
+    expect_waiting drop
+}
+
+# box_quit_case HOW: closing the game window, SIGTERM or SIGINT while the box
+# is open ends the program at once with status 0: no second box, no report
+# on stderr, nothing left running.
+box_quit_case() {
+    open_box || return 1
+    case $1 in
+        close) wmctrl -i -c "$GAME_WIN" ;;
+        TERM | INT) kill "-$1" "$GAME_PID" ;;
+    esac
+    wt_wait_game_exit 2 || return 1
+    if ((GAME_STATUS != 0)) || [[ -s $WT_DIR/game.err ]]; then
+        wt_note "the game ended with status $GAME_STATUS and said: $(head -c 500 "$WT_DIR/game.err")"
+        return 1
+    fi
+    wt_no_box || { wt_note "a box is still shown"; return 1; }
+}
+
+# When the box's window cannot be created, its text goes to stderr and the
+# game goes on as if it had been dismissed.
+case_box_not_shown() {
+    local asan
+    # A sanitizer runtime must come first among the preloads.
+    asan=$(ldd "$GAME" | awk '$1 ~ /^libasan\./ { print $3 }')
+    WT_GAME_ENV=("LD_PRELOAD=${asan:+$asan }$NO_BOX")
+    start_lost_round
+    local started=$?
+    WT_GAME_ENV=()
+    ((started == 0)) || return 1
+    wt_wait_until "$WT_TIMEOUT" "the box's text on stderr" \
+        grep -qxF "Brennow: $LOST_AT_ZERO" "$WT_DIR/game.err" || return 1
+    wt_no_box || { wt_note "a box is shown"; return 1; }
+    expect_waiting not-shown || return 1
+    wt_focus "$GAME_WIN" || return 1
+    park_figure
+    start_round not-shown-again
+}
+
+# The X server goes away during a round: the game ends within a second with
+# a reason on stderr, neither killed by a signal nor leaving a core file.
+case_display_killed() {
+    local limit started
+    mkdir -p "$WT_DIR/display-killed"
+    limit=$(ulimit -S -c)
+    ulimit -S -c unlimited 2>/dev/null  # a crash would leave its core here
+    pushd "$WT_DIR/display-killed" >/dev/null || return 1
+    wt_start_game "$GAME"
+    started=$?
+    popd >/dev/null || return 1
+    ulimit -S -c "$limit"
+    ((started == 0)) || return 1
+    wt_focus "$GAME_WIN" || return 1
+    park_figure
+    start_round display-killed || return 1
+
+    { kill -KILL "$WT_XVFB_PID" && wait "$WT_XVFB_PID"; } 2>/dev/null
+    local failed=0
+    wt_wait_game_exit 1 || failed=1
+    if ((failed == 0 && (GAME_STATUS == 0 || GAME_STATUS > 128))); then
+        wt_note "the game ended with status $GAME_STATUS"
+        failed=1
+    fi
+    if [[ ! -s $WT_DIR/game.err ]]; then
+        wt_note "the game said nothing on stderr"
+        failed=1
+    fi
+    if compgen -G "$WT_DIR/display-killed/core*" >/dev/null; then
+        wt_note "the game left a core file"
+        failed=1
+    fi
+    wt_stop_game
+    wt_restart_display || return 1
+    return "$failed"
+}
+
+# Stopped for a second during a round, the game shows nothing new; continued,
+# it goes on and the score keeps counting.
+case_stop_continue() {
+    wt_start_game "$GAME" || return 1
+    wt_focus "$GAME_WIN" || return 1
+    park_figure
+    start_round stop || return 1
+    wt_wait_lit "$GAME_WIN" "$WT_DIR/stop-score-0.png" "${SCORE_LABEL[@]}" || return 1
+
+    kill -STOP "$GAME_PID"
+    wt_wait_until "$WT_TIMEOUT" "the game to stop" wt_stopped "$GAME_PID" || return 1
+    wt_shot "$GAME_WIN" "$WT_DIR/stop-score-1.png" "${SCORE_LABEL[@]}" || return 1
+    wt_hold_unchanged 1 "$GAME_WIN" "$WT_DIR/stop-score-1.png" "$WT_DIR/stop-score-held.png" \
+        "${SCORE_LABEL[@]}" || return 1
+    kill -CONT "$GAME_PID"
+
+    wt_wait_changed "$GAME_WIN" "$WT_DIR/stop-score-1.png" "$WT_DIR/stop-score-2.png" "${SCORE_LABEL[@]}" || return 1
+    wt_wait_changed "$GAME_WIN" "$WT_DIR/stop-score-2.png" "$WT_DIR/stop-score-3.png" "${SCORE_LABEL[@]}" || return 1
+    wt_running "$GAME_PID" && wt_no_box
 }
 
 # close_case HOW [during-round]: the program ends with status 0 when the
@@ -229,6 +441,18 @@ run_case "closing the window during a round ends with status 0" close_case close
 run_case "SIGTERM ends with status 0" close_case TERM
 run_case "SIGTERM during a round ends with status 0" close_case TERM during-round
 run_case "SIGINT ends with status 0" close_case INT
+run_case "the box: title, owner, place, fixed size, as drawn headless; Enter closes it" case_box
+run_case "a click on OK closes the box and the window waits again" box_dismiss_case click
+run_case "Escape closes the box" box_dismiss_case Escape
+run_case "Space closes the box" box_dismiss_case space
+run_case "the box's close button closes it" box_dismiss_case close
+run_case "clicks, keys and moves to the game window while the box is open are dropped" case_box_drops_input
+run_case "closing the game window while the box is open ends with status 0" box_quit_case close
+run_case "SIGTERM while the box is open ends with status 0" box_quit_case TERM
+run_case "SIGINT while the box is open ends with status 0" box_quit_case INT
+run_case "a box that cannot be shown: its text on stderr, the game goes on" case_box_not_shown
+run_case "SIGSTOP for a second, then SIGCONT: the round goes on" case_stop_continue
+run_case "the X server killed during a round: the game ends within a second" case_display_killed
 run_case "without DISPLAY: one line on stderr, status 1" no_display_case -u DISPLAY
 run_case "with an unreachable display: one line on stderr, status 1" no_display_case DISPLAY=:987
 

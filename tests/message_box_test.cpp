@@ -1,0 +1,148 @@
+// The message box's layout and drawing, without a window: its size follows
+// its text, lines break at "\n" and wrap when too wide, and the OK button is
+// drawn up, held down and with its focus.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "assets/embedded.h"
+#include "platform/message_box.h"
+
+using namespace platform;
+
+namespace {
+
+constexpr Pixel kFace = Rgb(192, 192, 192);
+
+class MessageBoxTest : public ::testing::Test {
+protected:
+    TextRenderer text{embedded::SansSerif()};
+
+    // True if any pixel of the rectangle is darker than the dialog's face.
+    static bool HasInk(const Surface& s, int x, int y, int width, int height)
+    {
+        for (int row = y; row < y + height; ++row) {
+            for (int col = x; col < x + width; ++col) {
+                if (s.Contains(col, row) && (s.At(col, row) & 0xFFU) < 0x80U) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST_F(MessageBoxTest, TheBoxFitsItsTextWithTheButtonCentredBelowIt)
+{
+    const MessageBoxLayout narrow = LayOutMessageBox(text, "OK?");
+    const MessageBoxLayout wide = LayOutMessageBox(text, "Oh NO!~ You lost! But you got 32760");
+    ASSERT_EQ(wide.Lines.size(), 1U);
+    const MessageBoxLayout::Line& line = wide.Lines[0];
+    EXPECT_GT(line.Image.Width, 150);
+    EXPECT_EQ(wide.Width, line.X + line.Image.Width + line.X);  // equal margins
+    EXPECT_EQ(narrow.Height, wide.Height);
+    // A short text still leaves room for the button at both sides.
+    EXPECT_GT(narrow.Button.X, 0);
+    EXPECT_LT(narrow.Width, wide.Width);
+    for (const MessageBoxLayout* layout : {&narrow, &wide}) {
+        const BoxRect& button = layout->Button;
+        EXPECT_NEAR(button.X, layout->Width - button.X - button.Width, 1);
+        EXPECT_GE(button.Y, layout->Lines[0].Y + layout->Lines[0].Image.Height);
+        EXPECT_LT(button.Y + button.Height, layout->Height);
+        const MessageBoxLayout::Line& ok = layout->Caption;
+        EXPECT_TRUE(button.Contains(ok.X, ok.Y) && button.Contains(ok.X + ok.Image.Width, ok.Y + ok.Image.Height));
+    }
+}
+
+TEST_F(MessageBoxTest, LineBreaksAndEmptyLinesKeepTheirPlaces)
+{
+    const MessageBoxLayout one = LayOutMessageBox(text, "Run-time error '6':");
+    const MessageBoxLayout three = LayOutMessageBox(text, "Run-time error '6':\n\nOverflow");
+    ASSERT_EQ(three.Lines.size(), 3U);
+    EXPECT_EQ(three.Lines[1].Image.Width, 0);
+    const int lineHeight = three.Lines[1].Y - three.Lines[0].Y;
+    EXPECT_GT(lineHeight, 8);
+    EXPECT_EQ(three.Lines[2].Y - three.Lines[1].Y, lineHeight);
+    EXPECT_EQ(three.Height - one.Height, 2 * lineHeight);
+    EXPECT_EQ(three.Width, one.Width);  // "Overflow" is the shorter line
+    EXPECT_EQ(LayOutMessageBox(text, "a\r\nb").Lines[0].Image.Width, LayOutMessageBox(text, "a").Lines[0].Image.Width);
+}
+
+TEST_F(MessageBoxTest, ALongTextWrapsAtSpacesAndAnOverlongWordKeepsALineOfItsOwn)
+{
+    std::string sentence;
+    for (int i = 0; i < 40; ++i) {
+        sentence += "word" + std::to_string(i) + ' ';
+    }
+    sentence += "end";
+    const MessageBoxLayout layout = LayOutMessageBox(text, sentence);
+    ASSERT_GT(layout.Lines.size(), 2U);
+    const int widest = LayOutMessageBox(text, "word10 word11 word12 word13 word14 word15").Width;
+    for (const MessageBoxLayout::Line& line : layout.Lines) {
+        EXPECT_LE(line.X + line.Image.Width, layout.Width);
+    }
+    EXPECT_LT(layout.Width, 2 * widest);
+    // Every word is on a line: the widths add up to the unwrapped text's,
+    // less the spaces at the breaks.
+    int total = 0;
+    for (const MessageBoxLayout::Line& line : layout.Lines) {
+        total += line.Image.Width;
+    }
+    const int space = text.Render("a a", 8).Width - 2 * text.Render("a", 8).Width;
+    const int unwrapped = text.Render(sentence, 8).Width;
+    EXPECT_NEAR(total + space * static_cast<int>(layout.Lines.size() - 1), unwrapped, layout.Lines.size());
+
+    const std::string word(120, 'W');
+    const MessageBoxLayout overlong = LayOutMessageBox(text, "a " + word + " b");
+    ASSERT_EQ(overlong.Lines.size(), 3U);
+    EXPECT_EQ(overlong.Lines[1].Image.Width, text.Render(word, 8).Width);
+    EXPECT_EQ(overlong.Width, overlong.Lines[1].X * 2 + overlong.Lines[1].Image.Width);
+    EXPECT_EQ(LayOutMessageBox(text, word).Lines.size(), 1U);
+}
+
+TEST_F(MessageBoxTest, TheTextIsDarkOnTheFaceAndTheButtonShowsWhenItIsHeld)
+{
+    const MessageBoxLayout layout = LayOutMessageBox(text, "Oh NO!~ You lost! But you got 0");
+    const Surface up = DrawMessageBox(layout, false);
+    const Surface down = DrawMessageBox(layout, true);
+    ASSERT_EQ(up.Width(), layout.Width);
+    ASSERT_EQ(up.Height(), layout.Height);
+    EXPECT_EQ(up.At(0, 0), kFace);
+    EXPECT_EQ(up.At(layout.Width - 1, layout.Height - 1), kFace);
+    const MessageBoxLayout::Line& line = layout.Lines[0];
+    EXPECT_TRUE(HasInk(up, line.X, line.Y, line.Image.Width, line.Image.Height));
+    EXPECT_FALSE(HasInk(up, 0, 0, layout.Width, line.Y));
+
+    // Up: a light top edge and a dark bottom one inside the black frame;
+    // held down: shaded alike, the caption one pixel lower and to the right.
+    const BoxRect& b = layout.Button;
+    EXPECT_EQ(up.At(b.X, b.Y), Rgb(0, 0, 0));
+    EXPECT_EQ(up.At(b.X + b.Width / 2, b.Y + 1), Rgb(255, 255, 255));
+    EXPECT_EQ(up.At(b.X + b.Width / 2, b.Y + b.Height - 2), Rgb(0, 0, 0));
+    EXPECT_EQ(down.At(b.X + b.Width / 2, b.Y + 1), down.At(b.X + b.Width / 2, b.Y + b.Height - 2));
+    const MessageBoxLayout::Line& ok = layout.Caption;
+    int ink = 0;
+    for (int y = ok.Y; y < ok.Y + ok.Image.Height; ++y) {
+        for (int x = ok.X; x < ok.X + ok.Image.Width; ++x) {
+            if (HasInk(up, x, y, 1, 1) && !(y == b.Y + 4 || y == b.Y + b.Height - 5)) {
+                ++ink;
+                EXPECT_EQ(up.At(x, y), down.At(x + 1, y + 1)) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_GT(ink, 20);
+    // The focus: a dotted rectangle inside the bevel, up or down.
+    const int focusTop = b.Y + 4;
+    EXPECT_TRUE(HasInk(up, b.X + 5, focusTop, b.Width - 10, 1));
+    EXPECT_TRUE(HasInk(down, b.X + 5, focusTop, b.Width - 10, 1));
+    // Nothing outside the button changes.
+    for (int y = 0; y < layout.Height; ++y) {
+        for (int x = 0; x < layout.Width; ++x) {
+            if (!b.Contains(x, y)) {
+                ASSERT_EQ(up.At(x, y), down.At(x, y)) << x << "," << y;
+            }
+        }
+    }
+}
