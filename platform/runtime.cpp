@@ -41,6 +41,7 @@ int Runtime::RunUntil(std::optional<Time> limit)
         }
         if (std::optional<InputEvent> event = backend_.WaitEvent(deadline)) {
             Dispatch(*event);
+            Observe(*event);
         }
         AfterEvent();
     }
@@ -53,6 +54,7 @@ int Runtime::RunUntil(std::optional<Time> limit)
 void Runtime::Deliver(const InputEvent& event)
 {
     Dispatch(event);
+    Observe(event);
     AfterEvent();
 }
 
@@ -225,6 +227,7 @@ void Runtime::FireDueTimers()
             stats.Last = now;
         }
         Call([&] { form_->OnTimer(id); });
+        Observe(id);
         ArmTimers();
     }
 }

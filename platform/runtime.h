@@ -6,10 +6,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "platform/backend.h"
@@ -61,6 +63,11 @@ public:
     // The window was closed or the program told to end while a box was open.
     bool QuitRequested() const { return quitRequested_; }
 
+    // For tools that trace or check a run: called after each input event the
+    // loop or Deliver dispatched, and after each timer tick with its timer.
+    using Step = std::variant<InputEvent, ControlId>;
+    std::function<void(const Step&)> Observer;
+
     // Services the handlers call.
     // Returns once the player has dismissed the box; at once, without a box,
     // when the program is already ending.
@@ -94,6 +101,12 @@ private:
     void EndOnQuit();
 
     void Dispatch(const InputEvent& event);
+    void Observe(const Step& step)
+    {
+        if (Observer) {
+            Observer(step);
+        }
+    }
     void AfterEvent();
     void ArmTimers();
     std::optional<Time> NextDeadline();
