@@ -64,16 +64,16 @@ TEST(Reload, TenThousandGameOversLeakNothingAndKeepMemoryFlat)
     frmBomber& form = runtime.Start<frmBomber>();
 
     // A click on the free area starts the round; obstacle 0 is put where its
-    // next step lands on the figure. Every tenth round lasts long enough to
-    // score twice, so that the score's label is rendered too.
+    // next step lands on the figure. Every 50th round lasts long enough to
+    // score, so that the score's label is rendered too.
     const auto round = [&](int n) {
         runtime.Deliver(platform::MouseDownEvent{10, 340});
         runtime.Deliver(platform::MouseUpEvent{10, 340});
-        runtime.Deliver(platform::KeyDownEvent{37 + n % 4, 0});
-        if (n % 10 == 0) {
+        if (n % 50 == 0) {
+            runtime.Deliver(platform::KeyDownEvent{37 + n / 50 % 4, 0});
             const Double y = form.PlayerY;
             form.PlayerY = 1000;  // out of reach meanwhile
-            runtime.RunUntil(backend.Now() + 250ms);
+            runtime.RunUntil(backend.Now() + 110ms);
             form.PlayerY = y;
         }
         form.Image1(0).Left = platform::CSng(form.PlayerX - Double(form.SpeedX(0)));
@@ -81,7 +81,7 @@ TEST(Reload, TenThousandGameOversLeakNothingAndKeepMemoryFlat)
         runtime.RunUntil(backend.Now() + 20ms);
         const bool ended = backend.Boxes == n + 1 && form.Label1().Visible && !form.Timer1().Enabled &&
                            form.Score == 0 && !runtime.Finished();
-        const std::string text = std::string("Oh NO!~ You lost! But you got ") + (n % 10 == 0 ? "20" : "0");
+        const std::string text = std::string("Oh NO!~ You lost! But you got ") + (n % 50 == 0 ? "10" : "0");
         return ended && backend.LastText == text;
     };
 

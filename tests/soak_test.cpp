@@ -37,6 +37,26 @@ using platform::Time;
 constexpr float kWidth = 464;
 constexpr float kHeight = 349;
 
+// Input made while a box is open, told from the random input by a place on
+// the free area that no random click hits and a key no keyboard has.
+constexpr float kWhileBoxX = 10.5F;
+constexpr float kWhileBoxY = 340.5F;
+constexpr int kWhileBoxKey = 4242;
+
+bool MadeWhileABoxWasOpen(const platform::InputEvent& event)
+{
+    if (const auto* key = std::get_if<platform::KeyDownEvent>(&event)) {
+        return key->KeyCode == kWhileBoxKey;
+    }
+    if (const auto* down = std::get_if<platform::MouseDownEvent>(&event)) {
+        return down->X == kWhileBoxX && down->Y == kWhileBoxY;
+    }
+    if (const auto* up = std::get_if<platform::MouseUpEvent>(&event)) {
+        return up->X == kWhileBoxX && up->Y == kWhileBoxY;
+    }
+    return false;
+}
+
 long FromEnvironment(const char* name, long otherwise)
 {
     const char* text = std::getenv(name);
@@ -290,9 +310,9 @@ private:
         }
         if (wait > Time{} && Below(3) == 0) {
             const Time at = box.At + Time(static_cast<Time::rep>(Uniform(0, static_cast<double>(wait.count()))));
-            Post(at, platform::MouseDownEvent{10, 340});
-            Post(at, platform::MouseUpEvent{10, 340});
-            Post(at, platform::KeyDownEvent{37, 0});
+            Post(at, platform::MouseDownEvent{kWhileBoxX, kWhileBoxY});
+            Post(at, platform::MouseUpEvent{kWhileBoxX, kWhileBoxY});
+            Post(at, platform::KeyDownEvent{kWhileBoxKey, 0});
         }
         backend_.Stall(wait);
     }
@@ -329,6 +349,9 @@ private:
         };
         if (runtime_.Finished() || !form_.IsLoaded()) {
             return fail("the program ended");
+        }
+        if (const auto* event = std::get_if<platform::InputEvent>(&step); event && MadeWhileABoxWasOpen(*event)) {
+            return fail("input made while the box was open reached the game");
         }
         const Time now = backend_.Now();
         if (now < lastCheck_) {
