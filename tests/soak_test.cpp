@@ -5,7 +5,7 @@
 // every timer tick the game's invariants must hold.
 //
 // A failure names the seed. To play one stream again:
-//   BRENNOW_SOAK_SEED=N [BRENNOW_SOAK_EVENTS=M] brennow_stress_tests --gtest_filter='Soak*'
+//   BRENNOW_SOAK_SEED=N [BRENNOW_SOAK_EVENTS=M] brennow_stress_tests --gtest_filter='*Soak*'
 #include <gtest/gtest.h>
 
 #include <chrono>
