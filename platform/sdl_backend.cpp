@@ -2,8 +2,12 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <X11/Xlib.h>
+#include <X11/Xproto.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <memory>
 #include <stdexcept>
 
@@ -96,6 +100,22 @@ std::optional<InputEvent> Translate(const SDL_Event& event, Uint32 windowId)
     }
 }
 
+// SDL wakes its own blocking wait with a message it sends over a second X
+// connection. That message can reach a window just after the first
+// connection destroyed it (the box, or the game window at exit), and Xlib's
+// default handler would end the game for the error. That one error is
+// ignored; any other ends the game as the default handler would.
+int OnXError(Display* display, XErrorEvent* error)
+{
+    if (error->error_code == BadWindow && error->request_code == X_SendEvent) {
+        return 0;
+    }
+    char text[256] = {};
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::cerr << "brennow: X error: " << text << " (request " << static_cast<int>(error->request_code) << ")\n";
+    std::exit(1);
+}
+
 }  // namespace
 
 int VirtualKeyCode(int key)
@@ -175,6 +195,9 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
     if (requested == nullptr && x11 == nullptr && wayland == nullptr) {
         throw std::runtime_error("cannot open the display: neither DISPLAY nor WAYLAND_DISPLAY is set");
     }
+    // Before SDL starts: SDL chains its own handler to this one and puts
+    // this one back when it closes its connections.
+    XSetErrorHandler(OnXError);
     // Only video: joystick and audio would wake the loop for nothing.
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         const std::string name = wayland != nullptr ? wayland : (x11 != nullptr ? x11 : "");
