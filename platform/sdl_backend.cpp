@@ -2,9 +2,12 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -65,7 +68,13 @@ int ButtonMask(Uint32 state)
     return buttons;
 }
 
-std::optional<InputEvent> Translate(const SDL_Event& event, Uint32 windowId)
+// A window coordinate in playfield pixels.
+float Playfield(Sint32 coordinate, int scale)
+{
+    return static_cast<float>(std::floor(static_cast<double>(coordinate) / scale));
+}
+
+std::optional<InputEvent> Translate(const SDL_Event& event, Uint32 windowId, int scale)
 {
     switch (event.type) {
     case SDL_QUIT:
@@ -82,13 +91,13 @@ std::optional<InputEvent> Translate(const SDL_Event& event, Uint32 windowId)
         }
         return std::nullopt;
     case SDL_MOUSEMOTION:
-        return MouseMoveEvent{static_cast<float>(event.motion.x), static_cast<float>(event.motion.y),
+        return MouseMoveEvent{Playfield(event.motion.x, scale), Playfield(event.motion.y, scale),
                               ButtonMask(event.motion.state), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
     case SDL_MOUSEBUTTONDOWN:
-        return MouseDownEvent{static_cast<float>(event.button.x), static_cast<float>(event.button.y),
+        return MouseDownEvent{Playfield(event.button.x, scale), Playfield(event.button.y, scale),
                               ButtonBit(event.button.button), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
     case SDL_MOUSEBUTTONUP:
-        return MouseUpEvent{static_cast<float>(event.button.x), static_cast<float>(event.button.y),
+        return MouseUpEvent{Playfield(event.button.x, scale), Playfield(event.button.y, scale),
                             ButtonBit(event.button.button), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
     case SDL_KEYDOWN:
         if (const int code = VirtualKeyCode(event.key.keysym.sym); code != 0) {
@@ -116,7 +125,62 @@ int OnXError(Display* display, XErrorEvent* error)
     std::exit(1);
 }
 
+// The density of an X11 display: what the desktop sets for its fonts (the
+// Xft.dpi resource, which is how X11 desktops ask for a scale), else what the
+// screen's size in millimetres gives; 0 when unknown.
+float X11DotsPerInch(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        return 0;
+    }
+    Display* display = info.info.x11.display;
+    const char* resources = XResourceManagerString(display);
+    if (const char* found = resources != nullptr ? std::strstr(resources, "Xft.dpi:") : nullptr) {
+        return std::strtof(found + std::strlen("Xft.dpi:"), nullptr);
+    }
+    const int screen = DefaultScreen(display);
+    const int millimetres = DisplayWidthMM(display, screen);
+    return millimetres > 0 ? static_cast<float>(DisplayWidth(display, screen)) * 25.4F / millimetres : 0;
+}
+
 }  // namespace
+
+int ScaleFor(const char* desktopScale, float dotsPerInch)
+{
+    constexpr int kLargest = 8;
+    if (desktopScale != nullptr && *desktopScale != '\0') {
+        char* end = nullptr;
+        const long asked = std::strtol(desktopScale, &end, 10);
+        if (*end == '\0' && asked >= 1) {
+            return static_cast<int>(std::min<long>(asked, kLargest));
+        }
+    }
+    if (!(dotsPerInch > 0) || dotsPerInch > 96.0F * kLargest) {
+        return 1;  // unknown, or not believable
+    }
+    // 120 and more per 96 dots a step: a display a little denser than the
+    // standard keeps its pixels one to one.
+    return std::clamp(static_cast<int>((dotsPerInch + 24.0F) / 96.0F), 1, kLargest);
+}
+
+void Enlarge(const Surface& frame, int scale, Surface& out)
+{
+    if (out.Width() != frame.Width() * scale || out.Height() != frame.Height() * scale) {
+        out = Surface(frame.Width() * scale, frame.Height() * scale);
+    }
+    for (int y = 0; y < frame.Height(); ++y) {
+        const Pixel* in = frame.Row(y);
+        Pixel* first = out.Row(y * scale);
+        for (int x = 0; x < frame.Width(); ++x) {
+            std::fill_n(first + x * scale, scale, in[x]);
+        }
+        for (int copy = 1; copy < scale; ++copy) {
+            std::copy_n(first, out.Width(), out.Row(y * scale + copy));
+        }
+    }
+}
 
 int VirtualKeyCode(int key)
 {
@@ -218,6 +282,23 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
         SDL_Quit();
         throw std::runtime_error("cannot open the window: " + reason);
     }
+    // On a dense display the playfield is shown larger, with crisp pixels;
+    // the game still sees its own pixels. Never larger than the screen.
+    const int display = std::max(SDL_GetWindowDisplayIndex(window_), 0);
+    float dotsPerInch = X11DotsPerInch(window_);
+    if (dotsPerInch == 0) {
+        SDL_GetDisplayDPI(display, nullptr, &dotsPerInch, nullptr);
+    }
+    scale_ = ScaleFor(SDL_getenv("GDK_SCALE"), dotsPerInch);
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(display, &usable) == 0) {
+        while (scale_ > 1 && (width * scale_ > usable.w || height * scale_ > usable.h)) {
+            --scale_;
+        }
+    }
+    if (scale_ > 1) {
+        SDL_SetWindowSize(window_, width * scale_, height * scale_);
+    }
     if (!icon.empty()) {
         SDL_RWops* rw = SDL_RWFromConstMem(icon.data(), static_cast<int>(icon.size()));
         std::unique_ptr<SDL_Surface, SurfaceDeleter> picture(IMG_Load_RW(rw, 1));
@@ -258,12 +339,17 @@ std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
     if (got == 0) {
         return std::nullopt;
     }
-    return Translate(event, SDL_GetWindowID(window_));
+    return Translate(event, SDL_GetWindowID(window_), scale_);
 }
 
 void SdlBackend::Present(const Surface& frame)
 {
-    ShowOnWindow(window_, frame);
+    if (scale_ == 1) {
+        ShowOnWindow(window_, frame);
+        return;
+    }
+    Enlarge(frame, scale_, scaled_);
+    ShowOnWindow(window_, scaled_);
 }
 
 BoxResult SdlBackend::ShowMessageBox(std::string_view title, std::string_view text)

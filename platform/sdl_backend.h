@@ -35,10 +35,19 @@ private:
     SDL_Window* window_ = nullptr;
     int width_;
     int height_;
+    int scale_ = 1;  // window pixels per playfield pixel
+    Surface scaled_;  // the frame at the window's scale, when it is not 1
     std::chrono::steady_clock::time_point start_;
 };
 
 // The virtual-key code of an SDL key, or 0 for a key the game cannot receive.
 int VirtualKeyCode(int sdlKeycode);
+
+// The whole-number scale for a display: what the desktop asks for (GDK_SCALE),
+// else its density in steps of the standard 96 dots per inch; 1 when unknown.
+int ScaleFor(const char* desktopScale, float dotsPerInch);
+
+// frame enlarged scale times, each pixel a crisp square.
+void Enlarge(const Surface& frame, int scale, Surface& out);
 
 }  // namespace platform

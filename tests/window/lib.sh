@@ -124,7 +124,7 @@ wt_display_answers() {
 wt_start_display() {
     local numberfile=$WT_DIR/display-number
     : >"$numberfile"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numberfile" >"$WT_DIR/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${WT_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$numberfile" >"$WT_DIR/xvfb.log" 2>&1 &
     WT_XVFB_PID=$!
     if ! wt_wait_until "$WT_TIMEOUT" "Xvfb to choose a display" test -s "$numberfile"; then
         tail -n 5 "$WT_DIR/xvfb.log" >&2
@@ -177,8 +177,11 @@ wt_find_game_window() {
 
 # wt_start_game BINARY: starts the game and waits until its window is mapped.
 wt_start_game() {
-    # The pointer rests off the window, so that mapping it moves nothing.
-    xdotool mousemove 1023 767
+    # The pointer rests in the screen's far corner, off the window, so that
+    # mapping it moves nothing.
+    local size
+    size=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
+    xdotool mousemove $((${size%x*} - 1)) $((${size#*x} - 1))
     # SIGINT is ignored in a background job of a script; Ctrl-C in a
     # terminal reaches the game with the default action, so start it that way.
     env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &

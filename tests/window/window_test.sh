@@ -405,6 +405,30 @@ no_display_case() {
     fi
 }
 
+# A display that asks for twice the pixels shows the playfield twice as large,
+# each pixel a crisp square; the pointer still steers in playfield pixels
+# (window pixel 601 is playfield pixel 300).
+case_scaled() {
+    "$FRAME" "$WT_DIR/scaled.ppm" key:39 key:39 "move:${FREE_POINT[0]},${FREE_POINT[1]}" || return 1
+    convert "$WT_DIR/scaled.ppm" -sample 200% "$WT_DIR/scaled-expected.png" || return 1
+    # A screen large enough that the window and the resting pointer keep apart.
+    WT_SCREEN=2048x1536x24 wt_restart_display || return 1
+    local started=0
+    WT_GAME_ENV=(GDK_SCALE=2)
+    wt_start_game "$GAME" || started=1
+    WT_GAME_ENV=()
+    ((started == 0)) || return 1
+    wt_geometry "$GAME_WIN" || return 1
+    [[ "${WT_W}x$WT_H" == 928x698 ]] || { wt_note "the client area is ${WT_W}x$WT_H"; return 1; }
+    wt_focus "$GAME_WIN" || return 1
+    wt_shot "$GAME_WIN" "$WT_DIR/scaled-before.png" || return 1
+    xdotool key --delay 30 Right Right
+    wt_wait_changed "$GAME_WIN" "$WT_DIR/scaled-before.png" "$WT_DIR/scaled-changed.png" || return 1
+    xdotool mousemove --window "$GAME_WIN" $((OBSTACLE_POINT[0] * 2)) $((OBSTACLE_POINT[1] * 2))
+    xdotool mousemove --window "$GAME_WIN" $((FREE_POINT[0] * 2 + 1)) $((FREE_POINT[1] * 2 + 1))
+    wt_wait_matches "$GAME_WIN" "$WT_DIR/scaled-expected.png" "$WT_DIR/scaled-shot.png"
+}
+
 # --- runner ----------------------------------------------------------------------
 
 passed=0
@@ -435,6 +459,7 @@ fi
 run_case "window at load: caption, size, fixed size, first frame" case_window_at_load
 run_case "arrow keys steer the figure as headless" case_arrow_keys
 run_case "a mouse move steers the figure as headless" case_mouse_move
+run_case "at twice the density: twice the size, crisp, steered in playfield pixels" case_scaled
 run_case "a round: start, score, collision box, dismiss, start again" case_round
 run_case "closing the waiting window ends with status 0" close_case close
 run_case "closing the window during a round ends with status 0" close_case close during-round
