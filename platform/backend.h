@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <variant>
 
@@ -63,7 +64,9 @@ public:
     // Blocks until an input event arrives or the deadline (none: no limit)
     // has passed; nothing is returned when the wait ended without an event.
     virtual std::optional<InputEvent> WaitEvent(std::optional<Time> deadline) = 0;
-    virtual void Present(const Surface& frame) = 0;
+    // Shows frame. changed names the parts that differ from the frame shown
+    // before; empty, the whole frame is new.
+    virtual void Present(const Surface& frame, std::span<const Rect> changed) = 0;
     // Modal, one OK button; returns once the box has closed.
     virtual BoxResult ShowMessageBox(std::string_view title, std::string_view text) = 0;
     // Drops the clicks and keys that arrived while a modal box was open.

@@ -1,6 +1,6 @@
 #include "platform/compositor.h"
 
-#include <cstring>
+#include <algorithm>
 #include <ranges>
 
 namespace platform {
@@ -14,37 +14,59 @@ int Pixels(Single value)
     return static_cast<int>(CLng(value));
 }
 
-void DrawControl(const FormDesign& design, const Control& control, Surface& frame)
+void DrawControl(const FormDesign& design, const Control& control, Surface& frame, const Rect& area)
 {
     if (const auto* label = std::get_if<Label>(&control)) {
-        BlendText(frame, label->Rendered(), Pixels(label->Left), Pixels(label->Top), Pixels(label->Width),
-                  Pixels(label->Height), design.ForeColorHighlightText);
+        // Transparent: only the text, clipped to the label's size.
+        BlendText(frame, label->Rendered(), Pixels(label->Left), Pixels(label->Top),
+                  Bounds(control).Intersect(area), design.ForeColorHighlightText);
     } else if (const auto* image = std::get_if<Image>(&control)) {
-        frame.Draw(image->Picture(), Pixels(image->Left), Pixels(image->Top));
+        frame.Draw(image->Picture(), Pixels(image->Left), Pixels(image->Top), area);
     } else if (const auto* box = std::get_if<PictureBox>(&control)) {
         const int inset = box->BorderFlat() ? 1 : 0;
-        frame.Draw(box->Image(), Pixels(box->Left) + inset, Pixels(box->Top) + inset);
+        frame.Draw(box->Image(), Pixels(box->Left) + inset, Pixels(box->Top) + inset, area);
     }
 }
 
 }  // namespace
 
+Rect Bounds(const Control& control)
+{
+    const ControlBase& base = Base(control);
+    Rect bounds{Pixels(base.Left), Pixels(base.Top), Pixels(base.Width), Pixels(base.Height)};
+    // An image shows its picture at its natural size, whatever its own size.
+    if (const auto* image = std::get_if<Image>(&control)) {
+        bounds.Width = std::max(bounds.Width, image->Picture().Width());
+        bounds.Height = std::max(bounds.Height, image->Picture().Height());
+    }
+    return bounds;
+}
+
 void Compose(const Form& form, Surface& frame)
 {
-    const Surface& surface = form.DrawingSurface();
     const FormDesign& design = form.Design();
     if (frame.Width() != design.ClientWidth || frame.Height() != design.ClientHeight) {
         frame = Surface(design.ClientWidth, design.ClientHeight, design.BackColor);
     }
+    ComposeArea(form, frame, frame.Bounds());
+}
+
+void ComposeArea(const Form& form, Surface& frame, const Rect& area)
+{
+    const Rect clip = area.Intersect(frame.Bounds());
+    if (clip.Empty()) {
+        return;
+    }
+    const Surface& surface = form.DrawingSurface();
     if (surface.Width() == frame.Width() && surface.Height() == frame.Height()) {
-        std::memcpy(frame.Row(0), surface.Row(0),
-                    static_cast<std::size_t>(frame.Width()) * static_cast<std::size_t>(frame.Height()) * sizeof(Pixel));
+        frame.Draw(surface, 0, 0, clip);
     } else {
-        frame.Fill(design.BackColor);  // unloaded: nothing but the background
+        // Unloaded: nothing but the background.
+        frame.Draw(Surface(clip.Width, clip.Height, form.Design().BackColor), clip.X, clip.Y, clip);
     }
     for (const Control& control : form.Controls() | std::views::reverse) {
-        if (Base(control).Visible) {
-            DrawControl(design, control, frame);
+        if (Base(control).Visible && !std::holds_alternative<Timer>(control)) {
+            DrawControl(form.Design(), control, frame, clip);
         }
     }
     frame.Touch();

@@ -3,12 +3,20 @@
 // bottom of the stacking order up.
 #pragma once
 
+#include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/surface.h"
 
 namespace platform {
 
-// frame is resized to the form's client area if it is not already.
+// The whole frame; frame is resized to the form's client area if need be.
 void Compose(const Form& form, Surface& frame);
+
+// Only the part of the frame inside area, for a frame composed before whose
+// other parts are still right.
+void ComposeArea(const Form& form, Surface& frame, const Rect& area);
+
+// Where a control shows on the frame, when it is shown.
+Rect Bounds(const Control& control);
 
 }  // namespace platform

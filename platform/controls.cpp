@@ -27,7 +27,7 @@ PictureBox::PictureBox(const ControlDesign& design, const Surface& picture, Pixe
       border_(design.BorderFlat),
       image_(InnerSize(design.Width, design.BorderFlat), InnerSize(design.Height, design.BorderFlat), backColor)
 {
-    image_.Draw(picture, 0, 0);
+    image_.Draw(picture, 0, 0, image_.Bounds());
 }
 
 }  // namespace platform

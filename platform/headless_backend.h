@@ -22,9 +22,10 @@ public:
 
     Time Now() override { return now_; }
     std::optional<InputEvent> WaitEvent(std::optional<Time> deadline) override;
-    void Present(const Surface& frame) override
+    void Present(const Surface& frame, std::span<const Rect> changed) override
     {
         frame_ = frame;
+        changed_.assign(changed.begin(), changed.end());
         ++presented_;
     }
     BoxResult ShowMessageBox(std::string_view title, std::string_view text) override;
@@ -51,6 +52,8 @@ public:
 
     const Surface& Frame() const { return frame_; }
     int PresentedFrames() const { return presented_; }
+    // The parts the last frame presented changed; empty: all of it.
+    const std::vector<Rect>& Changed() const { return changed_; }
     const std::vector<MessageBox>& MessageBoxes() const { return boxes_; }
 
 private:
@@ -62,6 +65,7 @@ private:
     Time now_{};
     std::deque<Posted> input_;
     Surface frame_;
+    std::vector<Rect> changed_;
     int presented_ = 0;
     std::vector<MessageBox> boxes_;
     std::uint32_t seed_ = 1;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -111,7 +112,7 @@ void FocusRect(Surface& s, const BoxRect& r, int inset)
 
 void DrawText(Surface& s, const MessageBoxLayout::Line& line, int dx, int dy)
 {
-    BlendText(s, line.Image, line.X + dx, line.Y + dy, line.Image.Width, line.Image.Height, kTextColour);
+    BlendText(s, line.Image, line.X + dx, line.Y + dy, s.Bounds(), kTextColour);
 }
 
 struct WindowDeleter {
@@ -225,20 +226,36 @@ Surface DrawMessageBox(const MessageBoxLayout& layout, bool pressed)
     return box;
 }
 
-bool ShowOnWindow(SDL_Window* window, const Surface& frame)
+bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect> changed)
 {
     SDL_Surface* target = SDL_GetWindowSurface(window);
     if (target == nullptr) {
         return false;
     }
-    const int width = std::min(frame.Width(), target->w);
-    const int height = std::min(frame.Height(), target->h);
-    if (width > 0 && height > 0) {
-        SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, frame.Row(0),
-                          frame.Width() * static_cast<int>(sizeof(Pixel)), target->format->format, target->pixels,
-                          target->pitch);
+    const Rect all = frame.Bounds().Intersect({0, 0, target->w, target->h});
+    const auto copy = [&](const Rect& area) {
+        if (!area.Empty()) {
+            const int bytes = SDL_BYTESPERPIXEL(target->format->format);
+            SDL_ConvertPixels(area.Width, area.Height, SDL_PIXELFORMAT_RGB888, frame.Row(area.Y) + area.X,
+                              frame.Width() * static_cast<int>(sizeof(Pixel)), target->format->format,
+                              static_cast<Uint8*>(target->pixels) + area.Y * target->pitch + area.X * bytes,
+                              target->pitch);
+        }
+    };
+    if (changed.empty()) {
+        copy(all);
+        return SDL_UpdateWindowSurface(window) == 0;
     }
-    return SDL_UpdateWindowSurface(window) == 0;
+    std::vector<SDL_Rect> rects;
+    rects.reserve(changed.size());
+    for (const Rect& area : changed) {
+        const Rect part = area.Intersect(all);
+        copy(part);
+        if (!part.Empty()) {
+            rects.push_back({part.X, part.Y, part.Width, part.Height});
+        }
+    }
+    return rects.empty() || SDL_UpdateWindowSurfaceRects(window, rects.data(), static_cast<int>(rects.size())) == 0;
 }
 
 BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::string_view title,

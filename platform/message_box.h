@@ -5,6 +5,7 @@
 // would hold the game up until it is dismissed).
 #pragma once
 
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -48,8 +49,9 @@ MessageBoxLayout LayOutMessageBox(const TextRenderer& renderer, std::string_view
 Surface DrawMessageBox(const MessageBoxLayout& layout, bool pressed);
 
 // Copies frame into window's surface and puts it on the screen; false if the
-// window has no surface to draw on.
-bool ShowOnWindow(SDL_Window* window, const Surface& frame);
+// window has no surface to draw on. With changed given, only those parts:
+// the window's surface holds the rest already.
+bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect> changed = {});
 
 // Shows the box modal for owner, centred over it, and returns once it has
 // closed. Enter, Space, Escape, a click on OK or the box's own close button

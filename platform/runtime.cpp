@@ -253,48 +253,59 @@ void Runtime::ReportStats()
     }
 }
 
-namespace {
-
-template <class T>
-void Append(std::string& out, const T& value)
+Runtime::Shown Runtime::WhatShows(const Form& form)
 {
-    out.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
-// A compact key of everything that shows, to tell whether a frame changed.
-std::string VisibleState(const Form& form)
-{
-    std::string state;
-    Append(state, form.LoadCount());
-    Append(state, form.DrawingSurface().Generation());
+    Shown shown{form.LoadCount(), form.DrawingSurface().Generation(), {}};
+    shown.Controls.reserve(form.Controls().size());
     for (const Control& control : form.Controls()) {
-        const ControlBase& base = Base(control);
-        Append(state, base.Visible);
-        Append(state, base.Left);
-        Append(state, base.Top);
-        if (const auto* label = std::get_if<Label>(&control)) {
-            state += label->Caption;
-            state += '\0';
-        }
+        const auto* label = std::get_if<Label>(&control);
+        const bool visible = Base(control).Visible && !std::holds_alternative<Timer>(control);
+        shown.Controls.push_back({visible, visible ? Bounds(control) : Rect{}, label ? label->Caption : std::string()});
     }
-    return state;
+    return shown;
 }
-
-}  // namespace
 
 void Runtime::PresentIfChanged()
 {
     if (!form_->IsLoaded()) {
         return;
     }
-    std::string state = VisibleState(*form_);
-    if (!exposed_ && state == shown_) {
+    std::optional<Shown> now;
+    Call([&] { now = WhatShows(*form_); });
+    if (!now || (!exposed_ && now == shown_)) {
         return;
     }
-    Call([&] { Compose(*form_, frame_); });
-    backend_.Present(frame_);
-    shown_ = std::move(state);
+    // Only the controls changed: make afresh and show just where they were
+    // and where they are. Anything else: the whole frame.
+    std::vector<Rect> changed;
+    if (!exposed_ && shown_ && shown_->Load == now->Load && shown_->Drawing == now->Drawing) {
+        for (std::size_t i = 0; i < now->Controls.size(); ++i) {
+            const ShownControl& before = shown_->Controls[i];
+            const ShownControl& after = now->Controls[i];
+            if (before != after) {
+                for (const ShownControl* c : {&before, &after}) {
+                    if (c->Visible && !c->Bounds.Intersect(frame_.Bounds()).Empty()) {
+                        changed.push_back(c->Bounds.Intersect(frame_.Bounds()));
+                    }
+                }
+            }
+        }
+        if (changed.empty()) {
+            shown_ = std::move(now);  // the change lies wholly off the frame
+            return;
+        }
+        Call([&] {
+            for (const Rect& area : changed) {
+                ComposeArea(*form_, frame_, area);
+            }
+        });
+    } else {
+        Call([&] { Compose(*form_, frame_); });
+    }
+    backend_.Present(frame_, changed);
+    shown_ = std::move(now);
     exposed_ = false;
 }
+
 
 }  // namespace platform

@@ -132,8 +132,23 @@ private:
     bool quitRequested_ = false;
     bool exposed_ = false;
     std::optional<Target> pressed_;
+    // What the last presented frame was made of, to tell what changed since.
+    struct ShownControl {
+        bool Visible = false;
+        Rect Bounds;
+        std::string Caption;
+        friend bool operator==(const ShownControl&, const ShownControl&) = default;
+    };
+    struct Shown {
+        std::uint64_t Load = 0;
+        std::uint64_t Drawing = 0;
+        std::vector<ShownControl> Controls;
+        friend bool operator==(const Shown&, const Shown&) = default;
+    };
+    static Shown WhatShows(const Form& form);
+
     Surface frame_;
-    std::string shown_;  // what the last presented frame was made of
+    std::optional<Shown> shown_;
 
     // With BRENNOW_STATS=1 the program tells at exit how often each timer
     // ticked, so that the benchmarks can check the cadence in the real window.

@@ -342,10 +342,17 @@ std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
     return Translate(event, SDL_GetWindowID(window_), scale_);
 }
 
-void SdlBackend::Present(const Surface& frame)
+void SdlBackend::Present(const Surface& frame, std::span<const Rect> changed)
 {
+    // A window surface made anew (SDL may, after a resize or a move between
+    // displays) holds nothing of the frame before: it needs all of it.
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (target != shownOn_) {
+        changed = {};
+        shownOn_ = target;
+    }
     if (scale_ == 1) {
-        ShowOnWindow(window_, frame);
+        ShowOnWindow(window_, frame, changed);
         return;
     }
     Enlarge(frame, scale_, scaled_);

@@ -8,6 +8,7 @@
 #include "platform/backend.h"
 #include "platform/text.h"
 
+struct SDL_Surface;
 struct SDL_Window;
 
 namespace platform {
@@ -25,7 +26,7 @@ public:
 
     Time Now() override;
     std::optional<InputEvent> WaitEvent(std::optional<Time> deadline) override;
-    void Present(const Surface& frame) override;
+    void Present(const Surface& frame, std::span<const Rect> changed) override;
     BoxResult ShowMessageBox(std::string_view title, std::string_view text) override;
     void DiscardInput() override;
     std::uint32_t ClockSeed() override;
@@ -37,6 +38,7 @@ private:
     int height_;
     int scale_ = 1;  // window pixels per playfield pixel
     Surface scaled_;  // the frame at the window's scale, when it is not 1
+    SDL_Surface* shownOn_ = nullptr;  // the window surface that holds the frame shown
     std::chrono::steady_clock::time_point start_;
 };
 

@@ -18,9 +18,25 @@ void Surface::Fill(Pixel colour)
     Touch();
 }
 
-void Surface::Draw(const Surface& src, int x, int y)
+Rect Rect::Intersect(const Rect& other) const
 {
-    Blit(*this, x, y, src.Width(), src.Height(), src, 0, 0, RasterOp::SrcCopy);
+    using Wide = long long;  // so that a corner's sum cannot overflow
+    const Wide left = std::max<Wide>(X, other.X);
+    const Wide top = std::max<Wide>(Y, other.Y);
+    const Wide right = std::min(Wide{X} + Width, Wide{other.X} + other.Width);
+    const Wide bottom = std::min(Wide{Y} + Height, Wide{other.Y} + other.Height);
+    // Each extent is at most the smaller of the two, so it fits an int.
+    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(std::max<Wide>(right - left, 0)),
+            static_cast<int>(std::max<Wide>(bottom - top, 0))};
+}
+
+void Surface::Draw(const Surface& src, int x, int y, const Rect& clip)
+{
+    const Rect area = Rect{x, y, src.Width(), src.Height()}.Intersect(clip);
+    if (!area.Empty()) {
+        Blit(*this, area.X, area.Y, area.Width, area.Height, src, std::int64_t{area.X} - x, std::int64_t{area.Y} - y,
+             RasterOp::SrcCopy);
+    }
 }
 
 namespace {

@@ -14,6 +14,18 @@ constexpr Pixel Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b)
     return (Pixel{r} << 16) | (Pixel{g} << 8) | Pixel{b};
 }
 
+// A rectangle of pixels.
+struct Rect {
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+
+    bool Empty() const { return Width <= 0 || Height <= 0; }
+    Rect Intersect(const Rect& other) const;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
 class Surface {
 public:
     Surface() = default;
@@ -22,6 +34,7 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+    Rect Bounds() const { return {0, 0, width_, height_}; }
 
     Pixel& At(int x, int y) { return pixels_[Index(x, y)]; }
     Pixel At(int x, int y) const { return pixels_[Index(x, y)]; }
@@ -29,8 +42,9 @@ public:
     const Pixel* Row(int y) const { return pixels_.data() + Index(0, y); }
 
     void Fill(Pixel colour);
-    // Opaque copy of all of src with its top-left at (x, y), clipped.
-    void Draw(const Surface& src, int x, int y);
+    // Opaque copy of src with its top-left at (x, y), clipped to this surface
+    // and to clip.
+    void Draw(const Surface& src, int x, int y, const Rect& clip);
 
     // Counts every change, so that a caller can tell whether anything was
     // drawn since it last looked.

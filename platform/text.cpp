@@ -86,29 +86,25 @@ TextImage TextRenderer::Render(std::string_view text, int points) const
     return image;
 }
 
-void BlendText(Surface& dest, const TextImage& text, int x, int y, int clipWidth, int clipHeight, Pixel colour)
+void BlendText(Surface& dest, const TextImage& text, int x, int y, const Rect& clip, Pixel colour)
 {
-    const int width = std::min(text.Width, clipWidth);
-    const int height = std::min(text.Height, clipHeight);
-    for (int row = 0; row < height; ++row) {
-        const int dy = y + row;
-        if (dy < 0 || dy >= dest.Height()) {
-            continue;
-        }
-        for (int col = 0; col < width; ++col) {
-            const int dx = x + col;
-            const unsigned a = text.Alpha[static_cast<std::size_t>(row * text.Width + col)];
-            if (a == 0 || dx < 0 || dx >= dest.Width()) {
+    const Rect area = Rect{x, y, text.Width, text.Height}.Intersect(clip).Intersect(dest.Bounds());
+    for (int dy = area.Y; dy < area.Y + area.Height; ++dy) {
+        const std::uint8_t* alpha = text.Alpha.data() + static_cast<std::size_t>(dy - y) * text.Width;
+        Pixel* row = dest.Row(dy);
+        for (int dx = area.X; dx < area.X + area.Width; ++dx) {
+            const unsigned a = alpha[dx - x];
+            if (a == 0) {
                 continue;
             }
-            const Pixel under = dest.At(dx, dy);
+            const Pixel under = row[dx];
             Pixel out = 0;
             for (int shift = 0; shift <= 16; shift += 8) {
                 const unsigned d = (under >> shift) & 0xFFU;
                 const unsigned c = (colour >> shift) & 0xFFU;
                 out |= ((c * a + d * (255U - a) + 127U) / 255U) << shift;
             }
-            dest.At(dx, dy) = out;
+            row[dx] = out;
         }
     }
 }

@@ -39,8 +39,8 @@ private:
     mutable std::map<int, std::unique_ptr<Font>> fonts_;
 };
 
-// White (or any colour) text over dest at (x, y), clipped to the rectangle
-// clip and to dest.
-void BlendText(Surface& dest, const TextImage& text, int x, int y, int clipWidth, int clipHeight, Pixel colour);
+// Text in colour over dest with its top-left at (x, y), clipped to dest and to
+// clip.
+void BlendText(Surface& dest, const TextImage& text, int x, int y, const Rect& clip, Pixel colour);
 
 }  // namespace platform

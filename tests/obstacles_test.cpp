@@ -1,4 +1,5 @@
 // The obstacles' flight, their bounces and the touch that ends a round.
+#include "platform/compositor.h"
 #include "tests/game_fixture.h"
 
 namespace {
@@ -220,4 +221,35 @@ TEST_F(GameTest, AWholeRoundFromLoadToGameOverToTheNextLoad)
     }
     EXPECT_EQ(backend.MessageBoxes().size(), 2U);
     EXPECT_FALSE(runtime.Finished());
+}
+
+TEST_F(GameTest, FramesMadeInPartsEqualFramesMadeWhole)
+{
+    // Between drawings only the obstacles and the labels change, and only
+    // where they were and are is the frame made afresh and shown again.
+    backend.SetSeed(99);
+    platform::Unload(form);
+    form.Show();
+    for (int i = 0; i < 70; ++i) {
+        Key(37);  // off the playfield, out of the obstacles' reach
+    }
+    Start();
+    platform::Surface whole;
+    for (int step = 0; step < 400; ++step) {
+        Advance(16ms);
+        if (step % 50 == 25) {
+            Key(38);  // a drawing: the whole frame again
+            EXPECT_TRUE(backend.Changed().empty());
+        }
+        platform::Compose(form, whole);
+        ASSERT_EQ(Frame(), whole) << "after step " << step;
+    }
+    EXPECT_TRUE(backend.MessageBoxes().empty());
+    Advance(16ms);
+    int area = 0;
+    for (const platform::Rect& part : backend.Changed()) {
+        area += part.Width * part.Height;
+    }
+    EXPECT_GT(area, 0);
+    EXPECT_LE(area, 10 * 20 * 20 + 97 * 33);
 }
