@@ -1,7 +1,7 @@
 // Brennow: the platform creates the start-up form, and from then on its event
 // loop calls the form's handlers until the window is closed.
+#include <cstdio>
 #include <exception>
-#include <iostream>
 #include <string>
 
 #include "assets/embedded.h"
@@ -21,7 +21,7 @@ int main()
         runtime.Start<frmBomber>();
         return runtime.Run();
     } catch (const std::exception& error) {
-        std::cerr << "brennow: " << error.what() << '\n';
+        std::fprintf(stderr, "brennow: %s\n", error.what());
         return 1;
     }
 }

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <utility>
 
 #include "platform/compositor.h"
@@ -83,7 +82,7 @@ void Runtime::Fail(const RuntimeError& error)
         modal_ = false;
     }
     if (result == BoxResult::NotShown) {
-        std::cerr << title_ << ": " << report << '\n';
+        std::fprintf(stderr, "%s: %s\n", title_.c_str(), report.c_str());
     }
 }
 
@@ -105,7 +104,7 @@ void Runtime::MsgBox(std::string_view text)
     const BoxResult result = backend_.ShowMessageBox(title_, text);
     modal_ = false;
     if (result == BoxResult::NotShown) {
-        std::cerr << title_ << ": " << text << '\n';
+        std::fprintf(stderr, "%s: %.*s\n", title_.c_str(), static_cast<int>(text.size()), text.data());
     } else if (result == BoxResult::Quit) {
         quitRequested_ = true;  // honoured when the running handler returns
     }

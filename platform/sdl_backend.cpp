@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 
@@ -121,7 +121,7 @@ int OnXError(Display* display, XErrorEvent* error)
     }
     char text[256] = {};
     XGetErrorText(display, error->error_code, text, sizeof text);
-    std::cerr << "brennow: X error: " << text << " (request " << static_cast<int>(error->request_code) << ")\n";
+    std::fprintf(stderr, "brennow: X error: %s (request %d)\n", text, static_cast<int>(error->request_code));
     std::exit(1);
 }
 
