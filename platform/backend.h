@@ -67,6 +67,10 @@ public:
     // Shows frame. changed names the parts that differ from the frame shown
     // before; empty, the whole frame is new.
     virtual void Present(const Surface& frame, std::span<const Rect> changed) = 0;
+    // The screen's own pixels, when the runtime can compose straight into
+    // them and spare a frame's copy and its memory; none otherwise. They keep
+    // what was composed into them as long as the view's pixels stay the same.
+    virtual Surface* Canvas() { return nullptr; }
     // Modal, one OK button; returns once the box has closed.
     virtual BoxResult ShowMessageBox(std::string_view title, std::string_view text) = 0;
     // Drops the clicks and keys that arrived while a modal box was open.

@@ -276,15 +276,18 @@ void Runtime::PresentIfChanged()
     }
     // Only the controls changed: make afresh and show just where they were
     // and where they are. Anything else: the whole frame.
+    Surface* canvas = backend_.Canvas();
+    Surface& frame = canvas != nullptr ? *canvas : frame_;
     std::vector<Rect> changed;
-    if (!exposed_ && shown_ && shown_->Load == now->Load && shown_->Drawing == now->Drawing) {
+    if (!exposed_ && shown_ && shown_->Load == now->Load && shown_->Drawing == now->Drawing &&
+        frame.Width() > 0 && frame.Row(0) == composedInto_) {
         for (std::size_t i = 0; i < now->Controls.size(); ++i) {
             const ShownControl& before = shown_->Controls[i];
             const ShownControl& after = now->Controls[i];
             if (before != after) {
                 for (const ShownControl* c : {&before, &after}) {
-                    if (c->Visible && !c->Bounds.Intersect(frame_.Bounds()).Empty()) {
-                        changed.push_back(c->Bounds.Intersect(frame_.Bounds()));
+                    if (c->Visible && !c->Bounds.Intersect(frame.Bounds()).Empty()) {
+                        changed.push_back(c->Bounds.Intersect(frame.Bounds()));
                     }
                 }
             }
@@ -295,13 +298,14 @@ void Runtime::PresentIfChanged()
         }
         Call([&] {
             for (const Rect& area : changed) {
-                ComposeArea(*form_, frame_, area);
+                ComposeArea(*form_, frame, area);
             }
         });
     } else {
-        Call([&] { Compose(*form_, frame_); });
+        Call([&] { Compose(*form_, frame); });
     }
-    backend_.Present(frame_, changed);
+    composedInto_ = frame.Width() > 0 ? frame.Row(0) : nullptr;
+    backend_.Present(frame, changed);
     shown_ = std::move(now);
     exposed_ = false;
 }

@@ -147,7 +147,8 @@ private:
     };
     static Shown WhatShows(const Form& form);
 
-    Surface frame_;
+    Surface frame_;  // the frame, when the backend has no canvas for it
+    const Pixel* composedInto_ = nullptr;
     std::optional<Shown> shown_;
 
     // With BRENNOW_STATS=1 the program tells at exit how often each timer

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/message_box.h"
 
@@ -342,8 +343,35 @@ std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
     return Translate(event, SDL_GetWindowID(window_), scale_);
 }
 
+Surface* SdlBackend::Canvas()
+{
+    SDL_Surface* target = scale_ == 1 ? SDL_GetWindowSurface(window_) : nullptr;
+    if (target == nullptr || target->format->format != SDL_PIXELFORMAT_RGB888 || target->w != width_ ||
+        target->h != height_ || target->pitch % static_cast<int>(sizeof(Pixel)) != 0) {
+        return nullptr;
+    }
+    auto* pixels = static_cast<Pixel*>(target->pixels);
+    if (canvas_.Width() == 0 || canvas_.Row(0) != pixels) {
+        canvas_ = Surface::View(pixels, target->w, target->h, target->pitch / static_cast<int>(sizeof(Pixel)));
+    }
+    return &canvas_;
+}
+
 void SdlBackend::Present(const Surface& frame, std::span<const Rect> changed)
 {
+    if (&frame == &canvas_) {
+        // Composed in place: only tell the window system what changed.
+        std::vector<SDL_Rect> rects;
+        for (const Rect& area : changed) {
+            rects.push_back({area.X, area.Y, area.Width, area.Height});
+        }
+        if (rects.empty()) {
+            SDL_UpdateWindowSurface(window_);
+        } else {
+            SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+        }
+        return;
+    }
     // A window surface made anew (SDL may, after a resize or a move between
     // displays) holds nothing of the frame before: it needs all of it.
     SDL_Surface* target = SDL_GetWindowSurface(window_);

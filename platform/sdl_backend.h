@@ -27,6 +27,7 @@ public:
     Time Now() override;
     std::optional<InputEvent> WaitEvent(std::optional<Time> deadline) override;
     void Present(const Surface& frame, std::span<const Rect> changed) override;
+    Surface* Canvas() override;
     BoxResult ShowMessageBox(std::string_view title, std::string_view text) override;
     void DiscardInput() override;
     std::uint32_t ClockSeed() override;
@@ -39,6 +40,7 @@ private:
     int scale_ = 1;  // window pixels per playfield pixel
     Surface scaled_;  // the frame at the window's scale, when it is not 1
     SDL_Surface* shownOn_ = nullptr;  // the window surface that holds the frame shown
+    Surface canvas_;  // a view of the window surface, when its pixels are ours
     std::chrono::steady_clock::time_point start_;
 };
 

@@ -8,13 +8,87 @@ namespace platform {
 Surface::Surface(int width, int height, Pixel fill)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
-      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill)
+      pitch_(width_),
+      owned_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill),
+      data_(owned_.data())
 {
+}
+
+Surface Surface::View(Pixel* pixels, int width, int height, int rowPitch)
+{
+    Surface view;
+    if (pixels != nullptr && width > 0 && height > 0 && rowPitch >= width) {
+        view.width_ = width;
+        view.height_ = height;
+        view.pitch_ = rowPitch;
+        view.data_ = pixels;
+    }
+    return view;
+}
+
+Surface::Surface(const Surface& other)
+    : width_(other.width_), height_(other.height_), pitch_(other.width_), generation_(other.generation_)
+{
+    owned_.reserve(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    for (int y = 0; y < height_; ++y) {
+        owned_.insert(owned_.end(), other.Row(y), other.Row(y) + width_);
+    }
+    data_ = owned_.data();
+}
+
+Surface& Surface::operator=(const Surface& other)
+{
+    if (this != &other) {
+        *this = Surface(other);
+    }
+    return *this;
+}
+
+Surface::Surface(Surface&& other) noexcept
+    : width_(other.width_),
+      height_(other.height_),
+      pitch_(other.pitch_),
+      owned_(std::move(other.owned_)),
+      data_(owned_.empty() ? other.data_ : owned_.data()),
+      generation_(other.generation_)
+{
+    other = Surface();
+}
+
+Surface& Surface::operator=(Surface&& other) noexcept
+{
+    if (this != &other) {
+        width_ = other.width_;
+        height_ = other.height_;
+        pitch_ = other.pitch_;
+        owned_ = std::move(other.owned_);
+        data_ = owned_.empty() ? other.data_ : owned_.data();
+        generation_ = other.generation_;
+        other.width_ = other.height_ = other.pitch_ = 0;
+        other.owned_.clear();
+        other.data_ = nullptr;
+    }
+    return *this;
+}
+
+bool operator==(const Surface& a, const Surface& b)
+{
+    if (a.width_ != b.width_ || a.height_ != b.height_) {
+        return false;
+    }
+    for (int y = 0; y < a.height_; ++y) {
+        if (!std::equal(a.Row(y), a.Row(y) + a.width_, b.Row(y))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void Surface::Fill(Pixel colour)
 {
-    std::fill(pixels_.begin(), pixels_.end(), colour);
+    for (int y = 0; y < height_; ++y) {
+        std::fill_n(Row(y), width_, colour);
+    }
     Touch();
 }
 

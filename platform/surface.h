@@ -26,20 +26,30 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// Pixels of its own, or a view of pixels that something else owns, such as a
+// window's own surface. A copy always owns its pixels.
 class Surface {
 public:
     Surface() = default;
     Surface(int width, int height, Pixel fill = 0);
+    // rowPitch pixels from one row to the next; the pixels must outlive the view.
+    static Surface View(Pixel* pixels, int width, int height, int rowPitch);
+
+    Surface(const Surface& other);
+    Surface& operator=(const Surface& other);
+    Surface(Surface&& other) noexcept;
+    Surface& operator=(Surface&& other) noexcept;
+    ~Surface() = default;
 
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
     Rect Bounds() const { return {0, 0, width_, height_}; }
 
-    Pixel& At(int x, int y) { return pixels_[Index(x, y)]; }
-    Pixel At(int x, int y) const { return pixels_[Index(x, y)]; }
-    Pixel* Row(int y) { return pixels_.data() + Index(0, y); }
-    const Pixel* Row(int y) const { return pixels_.data() + Index(0, y); }
+    Pixel& At(int x, int y) { return data_[Index(x, y)]; }
+    Pixel At(int x, int y) const { return data_[Index(x, y)]; }
+    Pixel* Row(int y) { return data_ + Index(0, y); }
+    const Pixel* Row(int y) const { return data_ + Index(0, y); }
 
     void Fill(Pixel colour);
     // Opaque copy of src with its top-left at (x, y), clipped to this surface
@@ -51,20 +61,19 @@ public:
     std::uint64_t Generation() const { return generation_; }
     void Touch() { ++generation_; }
 
-    friend bool operator==(const Surface& a, const Surface& b)
-    {
-        return a.width_ == b.width_ && a.height_ == b.height_ && a.pixels_ == b.pixels_;
-    }
+    friend bool operator==(const Surface& a, const Surface& b);
 
 private:
     std::size_t Index(int x, int y) const
     {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch_) + static_cast<std::size_t>(x);
     }
 
     int width_ = 0;
     int height_ = 0;
-    std::vector<Pixel> pixels_;
+    int pitch_ = 0;
+    std::vector<Pixel> owned_;
+    Pixel* data_ = nullptr;  // owned_'s pixels, or the viewed ones
     std::uint64_t generation_ = 0;
 };
 
