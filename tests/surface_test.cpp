@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 #include "game/modBitBlt.h"
 #include "platform/surface.h"
@@ -92,4 +93,30 @@ TEST(BitBlt, FarOutsideOrDegenerateCopiesChangeNothingAndDoNotFail)
     EXPECT_EQ(BitBlt(nullptr, 0, 0, 20, 28, &src, 0, 0, SRCAND), 0);
     EXPECT_EQ(BitBlt(&dest, 0, 0, 20, 28, &src, 0, 0, 0x12345), 0);
     EXPECT_EQ(dest, before);
+}
+
+TEST(Surface, AViewDrawsIntoPixelsItDoesNotOwnAndACopyOwnsItsOwn)
+{
+    // A window's surface may have rows longer than its width.
+    std::vector<Pixel> memory(6 * 3, 0xABCDEF);
+    Surface view = Surface::View(memory.data(), 4, 3, 6);
+    view.Fill(0);
+    Surface picture(2, 2, 0x010203);
+    view.Draw(picture, 3, 2, view.Bounds());  // clipped to one pixel
+    EXPECT_EQ(memory[2 * 6 + 3], 0x010203U);
+    EXPECT_EQ(memory[2 * 6 + 4], 0xABCDEFU);  // beyond the width: untouched
+    EXPECT_EQ(memory[1 * 6 + 3], 0U);
+
+    Surface copy = view;
+    copy.At(0, 0) = 0xFFFFFF;
+    EXPECT_EQ(memory[0], 0U);
+    EXPECT_FALSE(copy == view);
+    copy.At(0, 0) = 0;
+    EXPECT_TRUE(copy == view);
+
+    Surface moved = std::move(view);
+    moved.At(1, 1) = 7;
+    EXPECT_EQ(memory[1 * 6 + 1], 7U);
+    EXPECT_EQ(Surface::View(nullptr, 4, 3, 6).Width(), 0);
+    EXPECT_EQ(Surface::View(memory.data(), 7, 3, 6).Width(), 0);  // rows overlapping
 }
