@@ -4,7 +4,6 @@
 //   brennow_frame OUT.ppm [key:CODE] [move:X,Y] [click:X,Y] [wait:MS] ...
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -13,6 +12,7 @@
 #include "platform/headless_backend.h"
 #include "platform/media.h"
 #include "platform/runtime.h"
+#include "tests/ppm.h"
 
 namespace {
 
@@ -53,16 +53,5 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    const platform::Surface& frame = backend.Frame();
-    std::ofstream out(argv[1], std::ios::binary);
-    out << "P6\n" << frame.Width() << ' ' << frame.Height() << "\n255\n";
-    for (int y = 0; y < frame.Height(); ++y) {
-        for (int x = 0; x < frame.Width(); ++x) {
-            const platform::Pixel p = frame.At(x, y);
-            const char rgb[3] = {static_cast<char>((p >> 16U) & 0xFFU), static_cast<char>((p >> 8U) & 0xFFU),
-                                 static_cast<char>(p & 0xFFU)};
-            out.write(rgb, 3);
-        }
-    }
-    return out ? 0 : 1;
+    return WritePpm(argv[1], backend.Frame()) ? 0 : 1;
 }
