@@ -161,8 +161,9 @@ int ScaleFor(const char* desktopScale, float dotsPerInch)
     if (!(dotsPerInch > 0) || dotsPerInch > 96.0F * kLargest) {
         return 1;  // unknown, or not believable
     }
-    // 120 and more per 96 dots a step: a display a little denser than the
-    // standard keeps its pixels one to one.
+    // Three quarters of a step up count as a step: 168 dots per inch give 2,
+    // 264 give 3, and a display a little denser than the standard keeps its
+    // pixels one to one.
     return std::clamp(static_cast<int>((dotsPerInch + 24.0F) / 96.0F), 1, kLargest);
 }
 
