@@ -17,8 +17,6 @@ public:
         state_ = (state_ * 0x43FD43FDU + 0xC39EC3U) & kMask;
         return static_cast<Single>(state_) / static_cast<Single>(kMask + 1U);
     }
-    std::uint32_t State() const { return state_; }
-    void SetState(std::uint32_t state) { state_ = state & kMask; }
 
 private:
     static constexpr std::uint32_t kMask = 0xFFFFFFU;
