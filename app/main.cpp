@@ -8,7 +8,7 @@
 #include "game/frmBomber.h"
 #include "platform/media.h"
 #include "platform/runtime.h"
-#include "platform/sdl_backend.h"
+#include "platform/sdl/sdl_backend.h"
 
 int main()
 {

@@ -1,19 +1,14 @@
-// The game's own modal message box: a second window over the game window with
-// the text and one OK button, in the grey dialog look of the old desktop. It
-// runs a small event loop of its own in this thread, so that a close request
-// or a signal while it is open is seen at once (a box in another process
-// would hold the game up until it is dismissed).
+// The game's own modal message box, in the grey dialog look of the old
+// desktop: where its text and OK button go, and its pixels. Each backend shows
+// these pixels in its own way.
 #pragma once
 
-#include <span>
 #include <string_view>
 #include <vector>
 
 #include "platform/backend.h"
 #include "platform/surface.h"
 #include "platform/text.h"
-
-struct SDL_Window;
 
 namespace platform {
 
@@ -47,17 +42,5 @@ MessageBoxLayout LayOutMessageBox(const TextRenderer& renderer, std::string_view
 
 // The client area of the box; pressed draws the button held down.
 Surface DrawMessageBox(const MessageBoxLayout& layout, bool pressed);
-
-// Copies frame into window's surface and puts it on the screen; false if the
-// window has no surface to draw on. With changed given, only those parts:
-// the window's surface holds the rest already.
-bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect> changed = {});
-
-// Shows the box modal for owner, centred over it, and returns once it has
-// closed. Enter, Space, Escape, a click on OK or the box's own close button
-// dismiss it. Input to owner is dropped meanwhile, and owner is repainted
-// from its window surface when it is exposed.
-BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::string_view title,
-                        std::string_view text);
 
 }  // namespace platform

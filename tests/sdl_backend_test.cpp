@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "platform/sdl_backend.h"
+#include "platform/sdl/sdl_backend.h"
 
 using namespace platform;
 

@@ -1,4 +1,4 @@
-#include "platform/sdl_backend.h"
+#include "platform/sdl/sdl_backend.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/message_box.h"
+#include "platform/sdl/message_box_window.h"
 
 namespace platform {
 

@@ -1,0 +1,194 @@
+#include "platform/sdl/message_box_window.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+struct WindowDeleter {
+    void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+};
+
+// Where to ask for the box so that it is centred over owner and stays on
+// owner's display. Window managers place the frame's corner there; the box's
+// frame is taken to be like owner's.
+SDL_Point Centre(SDL_Window* owner, int width, int height)
+{
+    int x = 0;
+    int y = 0;
+    int ownerWidth = 0;
+    int ownerHeight = 0;
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    SDL_GetWindowPosition(owner, &x, &y);
+    SDL_GetWindowSize(owner, &ownerWidth, &ownerHeight);
+    if (SDL_GetWindowBordersSize(owner, &top, &left, &bottom, &right) != 0) {
+        top = left = bottom = right = 0;  // no frame, or no window manager to ask
+    }
+    const int frameWidth = width + left + right;
+    const int frameHeight = height + top + bottom;
+    SDL_Point at{x + (ownerWidth - frameWidth) / 2, y + (ownerHeight - frameHeight) / 2};
+    SDL_Rect bounds;
+    const int display = SDL_GetWindowDisplayIndex(owner);
+    if (display >= 0 && SDL_GetDisplayUsableBounds(display, &bounds) == 0) {
+        at.x = std::max(bounds.x, std::min(at.x, bounds.x + bounds.w - frameWidth));
+        at.y = std::max(bounds.y, std::min(at.y, bounds.y + bounds.h - frameHeight));
+    }
+    return at;
+}
+
+bool DismissKey(const SDL_KeyboardEvent& key)
+{
+    if (key.repeat != 0) {
+        return false;  // a key held since before the box opened
+    }
+    switch (key.keysym.sym) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+    case SDLK_SPACE:
+    case SDLK_ESCAPE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect> changed)
+{
+    SDL_Surface* target = SDL_GetWindowSurface(window);
+    if (target == nullptr) {
+        return false;
+    }
+    const Rect all = frame.Bounds().Intersect({0, 0, target->w, target->h});
+    const auto copy = [&](const Rect& area) {
+        if (!area.Empty()) {
+            const int bytes = SDL_BYTESPERPIXEL(target->format->format);
+            SDL_ConvertPixels(area.Width, area.Height, SDL_PIXELFORMAT_RGB888, frame.Row(area.Y) + area.X,
+                              frame.Width() * static_cast<int>(sizeof(Pixel)), target->format->format,
+                              static_cast<Uint8*>(target->pixels) + area.Y * target->pitch + area.X * bytes,
+                              target->pitch);
+        }
+    };
+    if (changed.empty()) {
+        copy(all);
+        return SDL_UpdateWindowSurface(window) == 0;
+    }
+    std::vector<SDL_Rect> rects;
+    rects.reserve(changed.size());
+    for (const Rect& area : changed) {
+        const Rect part = area.Intersect(all);
+        copy(part);
+        if (!part.Empty()) {
+            rects.push_back({part.X, part.Y, part.Width, part.Height});
+        }
+    }
+    return rects.empty() || SDL_UpdateWindowSurfaceRects(window, rects.data(), static_cast<int>(rects.size())) == 0;
+}
+
+BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::string_view title,
+                        std::string_view text)
+{
+    const MessageBoxLayout layout = LayOutMessageBox(renderer, text);
+    const SDL_Point at = Centre(owner, layout.Width, layout.Height);
+    const std::string caption(title);
+    // A dialog to the window manager: no maximise or minimise, kept over its owner.
+    SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DIALOG");
+    const std::unique_ptr<SDL_Window, WindowDeleter> box(
+        SDL_CreateWindow(caption.c_str(), at.x, at.y, layout.Width, layout.Height, SDL_WINDOW_HIDDEN));
+    SDL_ResetHint(SDL_HINT_X11_WINDOW_TYPE);
+    if (!box) {
+        return BoxResult::NotShown;
+    }
+    SDL_SetWindowModalFor(box.get(), owner);
+    SDL_ShowWindow(box.get());
+    Surface picture = DrawMessageBox(layout, false);
+    if (!ShowOnWindow(box.get(), picture)) {
+        return BoxResult::NotShown;
+    }
+    SDL_RaiseWindow(box.get());
+
+    const Uint32 boxId = SDL_GetWindowID(box.get());
+    const Uint32 ownerId = SDL_GetWindowID(owner);
+    bool held = false;  // the left button went down on OK and is not yet up
+    bool over = false;  // and the pointer is over OK now
+    const auto redraw = [&](bool pressed) {
+        picture = DrawMessageBox(layout, pressed);
+        ShowOnWindow(box.get(), picture);
+    };
+    SDL_Event event;
+    while (SDL_WaitEvent(&event) != 0) {
+        switch (event.type) {
+        case SDL_QUIT:  // a signal, or the last window's close
+            return BoxResult::Quit;
+        case SDL_WINDOWEVENT:
+            if (event.window.windowID == ownerId) {
+                switch (event.window.event) {
+                case SDL_WINDOWEVENT_CLOSE:
+                    return BoxResult::Quit;
+                case SDL_WINDOWEVENT_EXPOSED:
+                    SDL_UpdateWindowSurface(owner);  // it still holds the last frame
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED:
+                    SDL_RaiseWindow(box.get());  // the box keeps the focus while it is open
+                    break;
+                default:
+                    break;
+                }
+            } else if (event.window.windowID == boxId) {
+                if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+                    return BoxResult::Dismissed;
+                }
+                if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                    ShowOnWindow(box.get(), picture);
+                }
+            }
+            break;
+        case SDL_KEYDOWN:
+            if (event.key.windowID == boxId && DismissKey(event.key)) {
+                return BoxResult::Dismissed;
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.windowID == boxId && event.button.button == SDL_BUTTON_LEFT &&
+                layout.Button.Contains(event.button.x, event.button.y)) {
+                held = true;
+                over = true;
+                redraw(true);
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            if (held && event.motion.windowID == boxId) {
+                const bool now = layout.Button.Contains(event.motion.x, event.motion.y);
+                if (now != over) {
+                    over = now;
+                    redraw(over);
+                }
+            }
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (held && event.button.button == SDL_BUTTON_LEFT) {
+                held = false;
+                if (event.button.windowID == boxId && layout.Button.Contains(event.button.x, event.button.y)) {
+                    return BoxResult::Dismissed;
+                }
+                redraw(false);
+            }
+            break;
+        default:
+            break;  // everything else, and all input to the game window, is dropped
+        }
+    }
+    return BoxResult::Dismissed;  // the event queue failed: go on as after OK
+}
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+// The message box in a second SDL window over the game window. It runs a
+// small event loop of its own in this thread, so that a close request or a
+// signal while it is open is seen at once (a box in another process would hold
+// the game up until it is dismissed).
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "platform/backend.h"
+#include "platform/message_box.h"
+#include "platform/surface.h"
+#include "platform/text.h"
+
+struct SDL_Window;
+
+namespace platform {
+
+// Copies frame into window's surface and puts it on the screen; false if the
+// window has no surface to draw on. With changed given, only those parts:
+// the window's surface holds the rest already.
+bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect> changed = {});
+
+// Shows the box modal for owner, centred over it, and returns once it has
+// closed. Enter, Space, Escape, a click on OK or the box's own close button
+// dismiss it. Input to owner is dropped meanwhile, and owner is repainted
+// from its window surface when it is exposed.
+BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::string_view title,
+                        std::string_view text);
+
+}  // namespace platform
