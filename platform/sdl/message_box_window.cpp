@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/sdl/window_system.h"
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -101,16 +103,13 @@ BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::st
     const MessageBoxLayout layout = LayOutMessageBox(renderer, text);
     const SDL_Point at = Centre(owner, layout.Width, layout.Height);
     const std::string caption(title);
-    // A dialog to the window manager: no maximise or minimise, kept over its owner.
-    SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DIALOG");
     const std::unique_ptr<SDL_Window, WindowDeleter> box(
-        SDL_CreateWindow(caption.c_str(), at.x, at.y, layout.Width, layout.Height, SDL_WINDOW_HIDDEN));
-    SDL_ResetHint(SDL_HINT_X11_WINDOW_TYPE);
+        window_system::CreateDialog(caption.c_str(), at.x, at.y, layout.Width, layout.Height, owner));
     if (!box) {
         return BoxResult::NotShown;
     }
-    SDL_SetWindowModalFor(box.get(), owner);
-    SDL_ShowWindow(box.get());
+    window_system::OnlyCloseButton(box.get());
+    window_system::Show(box.get());
     Surface picture = DrawMessageBox(layout, false);
     if (!ShowOnWindow(box.get(), picture)) {
         return BoxResult::NotShown;

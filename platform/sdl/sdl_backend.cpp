@@ -2,20 +2,17 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-#include <SDL_syswm.h>
-#include <X11/Xlib.h>
-#include <X11/Xproto.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
 #include "platform/sdl/message_box_window.h"
+#include "platform/sdl/window_system.h"
 
 namespace platform {
 
@@ -108,42 +105,6 @@ std::optional<InputEvent> Translate(const SDL_Event& event, Uint32 windowId, int
     default:
         return std::nullopt;
     }
-}
-
-// SDL wakes its own blocking wait with a message it sends over a second X
-// connection. That message can reach a window just after the first
-// connection destroyed it (the box, or the game window at exit), and Xlib's
-// default handler would end the game for the error. That one error is
-// ignored; any other ends the game as the default handler would.
-int OnXError(Display* display, XErrorEvent* error)
-{
-    if (error->error_code == BadWindow && error->request_code == X_SendEvent) {
-        return 0;
-    }
-    char text[256] = {};
-    XGetErrorText(display, error->error_code, text, sizeof text);
-    std::fprintf(stderr, "brennow: X error: %s (request %d)\n", text, static_cast<int>(error->request_code));
-    std::exit(1);
-}
-
-// The density of an X11 display: what the desktop sets for its fonts (the
-// Xft.dpi resource, which is how X11 desktops ask for a scale), else what the
-// screen's size in millimetres gives; 0 when unknown.
-float X11DotsPerInch(SDL_Window* window)
-{
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
-        return 0;
-    }
-    Display* display = info.info.x11.display;
-    const char* resources = XResourceManagerString(display);
-    if (const char* found = resources != nullptr ? std::strstr(resources, "Xft.dpi:") : nullptr) {
-        return std::strtof(found + std::strlen("Xft.dpi:"), nullptr);
-    }
-    const int screen = DefaultScreen(display);
-    const int millimetres = DisplayWidthMM(display, screen);
-    return millimetres > 0 ? static_cast<float>(DisplayWidth(display, screen)) * 25.4F / millimetres : 0;
 }
 
 }  // namespace
@@ -246,29 +207,10 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
                        const TextRenderer& text)
     : text_(text), width_(width), height_(height), start_(std::chrono::steady_clock::now())
 {
-    // A software window surface: a small frame needs no OpenGL stack.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // The click that activates the window counts, as it did on the old desktop.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    window_system::StartVideo();
     const char* requested = SDL_getenv("SDL_VIDEODRIVER");
-    const char* x11 = SDL_getenv("DISPLAY");
-    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
-    if (requested == nullptr && wayland == nullptr) {
-        // Without a Wayland session only X11 can work; probing Wayland anyway
-        // makes its library print errors of its own.
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-    }
-    if (requested == nullptr && x11 == nullptr && wayland == nullptr) {
-        throw std::runtime_error("cannot open the display: neither DISPLAY nor WAYLAND_DISPLAY is set");
-    }
-    // Before SDL starts: SDL chains its own handler to this one and puts
-    // this one back when it closes its connections.
-    XSetErrorHandler(OnXError);
-    // Only video: joystick and audio would wake the loop for nothing.
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        const std::string name = wayland != nullptr ? wayland : (x11 != nullptr ? x11 : "");
-        throw std::runtime_error("cannot open the display " + name + ": " + SDL_GetError());
-    }
     const std::string driver = SDL_GetCurrentVideoDriver();
     if (requested == nullptr && (driver == "offscreen" || driver == "dummy")) {
         // SDL falls back to an invisible driver; a game nobody can see would
@@ -287,7 +229,7 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
     // On a dense display the playfield is shown larger, with crisp pixels;
     // the game still sees its own pixels. Never larger than the screen.
     const int display = std::max(SDL_GetWindowDisplayIndex(window_), 0);
-    float dotsPerInch = X11DotsPerInch(window_);
+    float dotsPerInch = window_system::DotsPerInch(window_);
     if (dotsPerInch == 0) {
         SDL_GetDisplayDPI(display, nullptr, &dotsPerInch, nullptr);
     }
@@ -308,7 +250,8 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
             SDL_SetWindowIcon(window_, picture.get());
         }
     }
-    SDL_ShowWindow(window_);
+    window_system::OnlyCloseButton(window_);
+    window_system::Show(window_);
 }
 
 SdlBackend::~SdlBackend()

@@ -1,0 +1,32 @@
+// What the window system beneath SDL needs that SDL leaves out, or does in a
+// way the game cannot use. One implementation per window system, chosen when
+// the program is built: x11.cpp for the Linux desktop (X11, and Wayland where
+// SDL needs no help). SDL's own types only: nothing here names a window
+// system's types.
+#pragma once
+
+struct SDL_Window;
+
+namespace platform::window_system {
+
+// Starts SDL's video on this window system. Throws std::runtime_error with a
+// one-line reason when there is no display to open.
+void StartVideo();
+
+// The density the desktop asks for, in dots per inch; 0 when this window
+// system does not say (SDL's own figure is taken then).
+float DotsPerInch(SDL_Window* window);
+
+// Offers only the close button on window, no minimise, maximise or resize,
+// where the window manager lets a program ask for that. Before it is shown.
+void OnlyCloseButton(SDL_Window* window);
+
+// Shows window. Never waits without a bound on the window manager: one that
+// does not answer must not hold the game and its exits up.
+void Show(SDL_Window* window);
+
+// The message box's window, hidden: a dialog owned by owner, modal to it and
+// kept over it. Null when it cannot be made.
+SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height, SDL_Window* owner);
+
+}  // namespace platform::window_system

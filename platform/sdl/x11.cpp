@@ -1,0 +1,102 @@
+// The Linux desktop: X11, through Xlib where SDL needs help, and Wayland where
+// SDL does all that is needed.
+#include "platform/sdl/window_system.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xproto.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace platform::window_system {
+
+namespace {
+
+// SDL wakes its own blocking wait with a message it sends over a second X
+// connection. That message can reach a window just after the first
+// connection destroyed it (the box, or the game window at exit), and Xlib's
+// default handler would end the game for the error. That one error is
+// ignored; any other ends the game as the default handler would.
+int OnXError(Display* display, XErrorEvent* error)
+{
+    if (error->error_code == BadWindow && error->request_code == X_SendEvent) {
+        return 0;
+    }
+    char text[256] = {};
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "brennow: X error: %s (request %d)\n", text, static_cast<int>(error->request_code));
+    std::exit(1);
+}
+
+}  // namespace
+
+void StartVideo()
+{
+    // A software window surface: a small frame needs no OpenGL stack.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    const char* x11 = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if (requested == nullptr && wayland == nullptr) {
+        // Without a Wayland session only X11 can work; probing Wayland anyway
+        // makes its library print errors of its own.
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    }
+    if (requested == nullptr && x11 == nullptr && wayland == nullptr) {
+        throw std::runtime_error("cannot open the display: neither DISPLAY nor WAYLAND_DISPLAY is set");
+    }
+    // Before SDL starts: SDL chains its own handler to this one and puts
+    // this one back when it closes its connections.
+    XSetErrorHandler(OnXError);
+    // Only video: joystick and audio would wake the loop for nothing.
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        const std::string name = wayland != nullptr ? wayland : (x11 != nullptr ? x11 : "");
+        throw std::runtime_error("cannot open the display " + name + ": " + SDL_GetError());
+    }
+}
+
+float DotsPerInch(SDL_Window* window)
+{
+    // What the desktop sets for its fonts (the Xft.dpi resource, which is
+    // how X11 desktops ask for a scale), else what the screen's size in
+    // millimetres gives.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        return 0;
+    }
+    Display* display = info.info.x11.display;
+    const char* resources = XResourceManagerString(display);
+    if (const char* found = resources != nullptr ? std::strstr(resources, "Xft.dpi:") : nullptr) {
+        return std::strtof(found + std::strlen("Xft.dpi:"), nullptr);
+    }
+    const int screen = DefaultScreen(display);
+    const int millimetres = DisplayWidthMM(display, screen);
+    return millimetres > 0 ? static_cast<float>(DisplayWidth(display, screen)) * 25.4F / millimetres : 0;
+}
+
+void OnlyCloseButton(SDL_Window* /*window*/) {}
+
+void Show(SDL_Window* window)
+{
+    SDL_ShowWindow(window);
+}
+
+SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height, SDL_Window* owner)
+{
+    // A dialog to the window manager: no maximise or minimise, kept over its owner.
+    SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DIALOG");
+    SDL_Window* box = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
+    SDL_ResetHint(SDL_HINT_X11_WINDOW_TYPE);
+    if (box != nullptr) {
+        SDL_SetWindowModalFor(box, owner);
+    }
+    return box;
+}
+
+}  // namespace platform::window_system
