@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "platform/sdl/keys.h"
 #include "platform/sdl/sdl_backend.h"
 
 using namespace platform;
@@ -49,20 +50,100 @@ TEST(DisplayScale, EnlargingMakesEachPixelACrispSquare)
     }
 }
 
-TEST(KeyCodes, ArrowsLettersDigitsAndCommonKeysGetTheirVirtualKeyCodes)
+// One row per key: where it is, what the layout puts on it, NumLock.
+TEST(KeyCodes, EveryKeyGetsTheCodeTheOldDesktopGave)
 {
-    EXPECT_EQ(VirtualKeyCode(SDLK_LEFT), 37);
-    EXPECT_EQ(VirtualKeyCode(SDLK_UP), 38);
-    EXPECT_EQ(VirtualKeyCode(SDLK_RIGHT), 39);
-    EXPECT_EQ(VirtualKeyCode(SDLK_DOWN), 40);
-    EXPECT_EQ(VirtualKeyCode(SDLK_a), 65);
-    EXPECT_EQ(VirtualKeyCode(SDLK_z), 90);
-    EXPECT_EQ(VirtualKeyCode(SDLK_0), 48);
-    EXPECT_EQ(VirtualKeyCode(SDLK_9), 57);
-    EXPECT_EQ(VirtualKeyCode(SDLK_SPACE), 32);
-    EXPECT_EQ(VirtualKeyCode(SDLK_RETURN), 13);
-    EXPECT_EQ(VirtualKeyCode(SDLK_ESCAPE), 27);
-    EXPECT_EQ(VirtualKeyCode(SDLK_F12), 123);
-    EXPECT_EQ(VirtualKeyCode(SDLK_KP_9), 105);
-    EXPECT_EQ(VirtualKeyCode(SDLK_APPLICATION), 0);
+    constexpr Uint16 on = KMOD_NUM;
+    constexpr Uint16 off = KMOD_NONE;
+    struct Row {
+        SDL_Scancode place;
+        SDL_Keycode sym;
+        Uint16 mod;
+        int code;
+    };
+    const Row rows[] = {
+        // Letters by the layout's character: US, German (Y and Z swapped),
+        // French (A on the US Q, M on the US semicolon), and a Cyrillic
+        // layout, which keeps the US letters.
+        {SDL_SCANCODE_A, SDLK_a, off, 65},
+        {SDL_SCANCODE_Z, SDLK_z, on, 90},
+        {SDL_SCANCODE_Y, SDLK_z, off, 90},
+        {SDL_SCANCODE_Z, SDLK_y, off, 89},
+        {SDL_SCANCODE_Q, SDLK_a, off, 65},
+        {SDL_SCANCODE_SEMICOLON, SDLK_m, off, 77},
+        {SDL_SCANCODE_F, 0x0430, off, 70},
+        // Digits by place, also where the layout prints "&" or "ç" on them.
+        {SDL_SCANCODE_1, SDLK_1, off, 49},
+        {SDL_SCANCODE_0, SDLK_0, off, 48},
+        {SDL_SCANCODE_1, SDLK_AMPERSAND, off, 49},
+        {SDL_SCANCODE_9, 0xE7, off, 57},
+        // F1 to F24.
+        {SDL_SCANCODE_F1, SDLK_F1, off, 112},
+        {SDL_SCANCODE_F12, SDLK_F12, off, 123},
+        {SDL_SCANCODE_F13, SDLK_F13, off, 124},
+        {SDL_SCANCODE_F24, SDLK_F24, off, 135},
+        // Shift, Ctrl, Alt, AltGr; the Windows keys and Menu.
+        {SDL_SCANCODE_RSHIFT, SDLK_RSHIFT, off, 16},
+        {SDL_SCANCODE_LCTRL, SDLK_LCTRL, off, 17},
+        {SDL_SCANCODE_LALT, SDLK_LALT, off, 18},
+        {SDL_SCANCODE_RALT, SDLK_MODE, off, 18},
+        {SDL_SCANCODE_LGUI, SDLK_LGUI, off, 91},
+        {SDL_SCANCODE_RGUI, SDLK_RGUI, off, 92},
+        {SDL_SCANCODE_APPLICATION, SDLK_APPLICATION, off, 93},
+        // Punctuation by its US place, whatever the layout puts on it: the
+        // German ö, ß, ü, ä, # and the ISO key "<".
+        {SDL_SCANCODE_SEMICOLON, 0xF6, off, 186},
+        {SDL_SCANCODE_EQUALS, SDLK_EQUALS, off, 187},
+        {SDL_SCANCODE_COMMA, SDLK_COMMA, off, 188},
+        {SDL_SCANCODE_MINUS, 0xDF, off, 189},
+        {SDL_SCANCODE_PERIOD, SDLK_PERIOD, off, 190},
+        {SDL_SCANCODE_SLASH, SDLK_MINUS, off, 191},
+        {SDL_SCANCODE_GRAVE, SDLK_CARET, off, 192},
+        {SDL_SCANCODE_LEFTBRACKET, 0xFC, off, 219},
+        {SDL_SCANCODE_BACKSLASH, SDLK_HASH, off, 220},
+        {SDL_SCANCODE_RIGHTBRACKET, SDLK_PLUS, off, 221},
+        {SDL_SCANCODE_APOSTROPHE, 0xE4, off, 222},
+        {SDL_SCANCODE_NONUSBACKSLASH, SDLK_LESS, off, 226},
+        // The keypad with NumLock on: digits and operators.
+        {SDL_SCANCODE_KP_0, SDLK_KP_0, on, 96},
+        {SDL_SCANCODE_KP_4, SDLK_KP_4, on, 100},
+        {SDL_SCANCODE_KP_9, SDLK_KP_9, on, 105},
+        {SDL_SCANCODE_KP_MULTIPLY, SDLK_KP_MULTIPLY, on, 106},
+        {SDL_SCANCODE_KP_PLUS, SDLK_KP_PLUS, off, 107},
+        {SDL_SCANCODE_KP_MINUS, SDLK_KP_MINUS, on, 109},
+        {SDL_SCANCODE_KP_PERIOD, SDLK_KP_PERIOD, on, 110},
+        {SDL_SCANCODE_KP_DIVIDE, SDLK_KP_DIVIDE, off, 111},
+        {SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER, on, 13},
+        // NumLock off: the navigation keys they show; 4 8 6 2 steer.
+        {SDL_SCANCODE_KP_4, SDLK_KP_4, off, 37},
+        {SDL_SCANCODE_KP_8, SDLK_KP_8, off, 38},
+        {SDL_SCANCODE_KP_6, SDLK_KP_6, off, 39},
+        {SDL_SCANCODE_KP_2, SDLK_KP_2, off, 40},
+        {SDL_SCANCODE_KP_7, SDLK_KP_7, off, 36},
+        {SDL_SCANCODE_KP_9, SDLK_KP_9, KMOD_SHIFT, 33},
+        {SDL_SCANCODE_KP_1, SDLK_KP_1, off, 35},
+        {SDL_SCANCODE_KP_3, SDLK_KP_3, off, 34},
+        {SDL_SCANCODE_KP_0, SDLK_KP_0, off, 45},
+        {SDL_SCANCODE_KP_PERIOD, SDLK_KP_PERIOD, off, 46},
+        {SDL_SCANCODE_KP_5, SDLK_KP_5, off, 12},
+        // The rest of the main block.
+        {SDL_SCANCODE_LEFT, SDLK_LEFT, on, 37},
+        {SDL_SCANCODE_DOWN, SDLK_DOWN, off, 40},
+        {SDL_SCANCODE_SPACE, SDLK_SPACE, off, 32},
+        {SDL_SCANCODE_RETURN, SDLK_RETURN, off, 13},
+        {SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, off, 27},
+        {SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE, off, 8},
+        {SDL_SCANCODE_PAGEDOWN, SDLK_PAGEDOWN, off, 34},
+        {SDL_SCANCODE_DELETE, SDLK_DELETE, off, 46},
+        {SDL_SCANCODE_CAPSLOCK, SDLK_CAPSLOCK, off, 20},
+        {SDL_SCANCODE_NUMLOCKCLEAR, SDLK_NUMLOCKCLEAR, on, 144},
+        // Keys the old desktop had no code for still reach the form.
+        {SDL_SCANCODE_KP_EQUALS, SDLK_KP_EQUALS, off, 0xFF},
+        {SDL_SCANCODE_INTERNATIONAL1, SDLK_BACKSLASH, off, 0xFF},
+        {SDL_SCANCODE_UNKNOWN, 0, off, 0xFF},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(VirtualKeyCode(row.place, row.sym, row.mod), row.code)
+            << SDL_GetScancodeName(row.place) << " with symbol " << row.sym << " and mod " << row.mod;
+    }
 }

@@ -44,9 +44,6 @@ private:
     std::chrono::steady_clock::time_point start_;
 };
 
-// The virtual-key code of an SDL key, or 0 for a key the game cannot receive.
-int VirtualKeyCode(int sdlKeycode);
-
 // The whole-number scale for a display: what the desktop asks for (GDK_SCALE),
 // else its density in steps of the standard 96 dots per inch; 1 when unknown.
 int ScaleFor(const char* desktopScale, float dotsPerInch);
