@@ -7,11 +7,14 @@ Outputs are byte-identical on every run, so a diff after regenerating
 means a source changed.
 """
 
+import io
 import os
 import struct
 import sys
 
 from PIL import Image
+
+import progressive_jpeg
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -108,10 +111,57 @@ def render(rows, palette, background=(0, 0, 0, 0)):
     return img
 
 
-def save_jpeg(img, path):
-    # Quality 100 without chroma subsampling keeps the hard pixel edges; the
-    # game's loader wants a progressive stream. No EXIF or timestamps.
-    img.save(path, "JPEG", quality=100, progressive=True, subsampling=0, optimize=False)
+def decode(data):
+    """The pixels the game sees: Pillow decodes with libjpeg-turbo as SDL_image
+    does (RGB out, the default accurate integer IDCT, nothing else set)."""
+    img = Image.open(io.BytesIO(data))
+    img.load()
+    if img.mode != "RGB":
+        raise SourceError(f"the decoder gave {img.mode}, not RGB")
+    return list(img.getdata())
+
+
+def exact_jpeg(pixels, size, exact, name):
+    """Progressive JPEG bytes whose decoded pixels equal `pixels` wherever
+    `exact` is true, and come within a level or two elsewhere.
+
+    Encode, decode and correct: the coefficients are chosen so that the
+    samples of the exact pixels land inside the range the decoder rounds
+    (and, for black and white, clamps) to the wanted value, with a margin
+    for the decoder's integer arithmetic; a block that still decodes wrong
+    is chosen again with a wider margin."""
+    width, height = size
+    wanted = [progressive_jpeg.ycbcr(*p) for p in pixels]
+    planes = [progressive_jpeg.split([c[i] for c in wanted], width, height) for i in range(3)]
+    flags = progressive_jpeg.split(exact, width, height)
+    blocks_across = (width + 7) // 8
+    margins = [0.05] * len(flags)
+
+    def bounds(value, must, margin):
+        if not must:
+            return None
+        goal = min(max(round(value), 0), 255) - 128
+        low = -progressive_jpeg.UNBOUNDED if goal == -128 else goal - 0.5 + margin
+        high = progressive_jpeg.UNBOUNDED if goal == 127 else goal + 0.5 - margin
+        return low, high
+
+    def choose(i, b):
+        return progressive_jpeg.coefficients([v - 128 for v in planes[i][b]],
+                                             [bounds(v, f, margins[b]) for v, f in zip(planes[i][b], flags[b])])
+
+    coefficients = [[choose(i, b) for b in range(len(flags))] for i in range(3)]
+    for iteration in range(1, 21):
+        data = progressive_jpeg.encode(coefficients, width, height)
+        decoded = decode(data)
+        wrong = {(n // width // 8) * blocks_across + (n % width) // 8
+                 for n in range(len(pixels)) if exact[n] and decoded[n] != pixels[n]}
+        if not wrong:
+            return data, iteration
+        for b in wrong:
+            margins[b] += 0.05
+            for i in range(3):
+                coefficients[i][b] = choose(i, b)
+    raise SourceError(f"{name}: {len(wrong)} blocks still decode wrong after {iteration} tries")
 
 
 def build_sheet():
@@ -124,15 +174,18 @@ def build_sheet():
                 raise SourceError(f"sprites.txt: missing cell {key!r}")
             sheet.paste(render(cells[key], palette), (col * w, frame * h))
 
-    alpha = sheet.getchannel("A")
     # Colour sheet: figure colours on black.  Mask: black figure on white.
-    colour = Image.new("RGB", sheet.size, (0, 0, 0))
-    colour.paste(sheet.convert("RGB"), (0, 0), alpha)
-    mask = Image.new("RGB", sheet.size, (255, 255, 255))
-    mask.paste((0, 0, 0), (0, 0, sheet.width, sheet.height), alpha)
-
-    save_jpeg(colour, os.path.join(HERE, "sprite.jpg"))
-    save_jpeg(mask, os.path.join(HERE, "mask.jpg"))
+    # Drawn through the mask, a sheet pixel a level off would change the
+    # background: the mask must decode to exact black and white everywhere,
+    # the colour sheet to exact black wherever the mask is white.
+    transparent = [a == 0 for a in sheet.getchannel("A").getdata()]
+    colour = [(0, 0, 0) if t else p[:3] for t, p in zip(transparent, sheet.getdata())]
+    mask = [(255, 255, 255) if t else (0, 0, 0) for t in transparent]
+    for pixels, exact, name in ((colour, transparent, "sprite.jpg"), (mask, [True] * len(mask), "mask.jpg")):
+        data, iterations = exact_jpeg(pixels, sheet.size, exact, name)
+        with open(os.path.join(HERE, name), "wb") as f:
+            f.write(data)
+        print(f"{name}: exact after {iterations} encodings")
 
 
 def bmp24(img):
