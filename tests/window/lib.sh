@@ -26,7 +26,7 @@ wt_note() {
 
 wt_setup() {
     local tool
-    for tool in Xvfb xdpyinfo xdotool xprop xwininfo import compare convert identify openbox wmctrl; do
+    for tool in Xvfb xdpyinfo xdotool xprop xwininfo import compare convert identify openbox wmctrl setxkbmap; do
         if ! command -v "$tool" >/dev/null; then
             wt_note "$tool is needed and was not found"
             return 1

@@ -136,6 +136,24 @@ case_arrow_keys() {
     wt_wait_matches "$GAME_WIN" "$WT_DIR/keys-expected.ppm" "$WT_DIR/keys-shot.png"
 }
 
+# With a German layout, "ö" (a key no US keyboard has) redraws the figure in
+# place and moves its walk on, and keypad 4 with NumLock off (as the X server
+# starts) steps left: both as the headless frame for the codes 186 and 37.
+case_german_keys() {
+    "$FRAME" "$WT_DIR/german-expected.ppm" key:186 key:37 || return 1
+    setxkbmap -layout de || { wt_note "setxkbmap cannot set the German layout"; return 1; }
+    local failed=0
+    if wt_start_game "$GAME" && wt_focus "$GAME_WIN" && wt_shot "$GAME_WIN" "$WT_DIR/german-before.png"; then
+        xdotool key --delay 30 odiaeresis KP_Left
+        wt_wait_changed "$GAME_WIN" "$WT_DIR/german-before.png" "$WT_DIR/german-changed.png" &&
+            wt_wait_matches "$GAME_WIN" "$WT_DIR/german-expected.ppm" "$WT_DIR/german-shot.png" || failed=1
+    else
+        failed=1
+    fi
+    setxkbmap -layout us
+    return "$failed"
+}
+
 case_mouse_move() {
     "$FRAME" "$WT_DIR/move-expected.ppm" "move:${FREE_POINT[0]},${FREE_POINT[1]}" || return 1
     wt_start_game "$GAME" || return 1
@@ -459,6 +477,7 @@ fi
 run_case "window at load: caption, size, fixed size, first frame" case_window_at_load
 run_case "arrow keys steer the figure as headless" case_arrow_keys
 run_case "a mouse move steers the figure as headless" case_mouse_move
+run_case "German layout: ö redraws in place, keypad 4 without NumLock steps left" case_german_keys
 run_case "at twice the density: twice the size, crisp, steered in playfield pixels" case_scaled
 run_case "a round: start, score, collision box, dismiss, start again" case_round
 run_case "closing the waiting window ends with status 0" close_case close
