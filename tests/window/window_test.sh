@@ -136,6 +136,25 @@ case_arrow_keys() {
     wt_wait_matches "$GAME_WIN" "$WT_DIR/keys-expected.ppm" "$WT_DIR/keys-shot.png"
 }
 
+# A drag that leaves the window keeps steering, as on the old desktop, which
+# gave a window the mouse while a button held on it was down: the movement
+# to the right of the window, button held, walks the figure right.
+case_drag_out() {
+    local beyond=$((464 + 50))
+    "$FRAME" "$WT_DIR/drag-expected.ppm" "move:${FREE_POINT[0]},${FREE_POINT[1]}" "move:$beyond,${FREE_POINT[1]}" \
+        || return 1
+    wt_start_game "$GAME" || return 1
+    wt_shot "$GAME_WIN" "$WT_DIR/drag-before.png" || return 1
+    xdotool mousemove --window "$GAME_WIN" "${OBSTACLE_POINT[@]}"
+    xdotool mousemove --window "$GAME_WIN" "${FREE_POINT[@]}" mousedown 1
+    xdotool mousemove --window "$GAME_WIN" "$beyond" "${FREE_POINT[1]}"
+    wt_wait_changed "$GAME_WIN" "$WT_DIR/drag-before.png" "$WT_DIR/drag-changed.png" &&
+        wt_wait_matches "$GAME_WIN" "$WT_DIR/drag-expected.ppm" "$WT_DIR/drag-shot.png"
+    local status=$?
+    xdotool mouseup 1
+    return "$status"
+}
+
 # With a German layout, "ö" (a key no US keyboard has) redraws the figure in
 # place and moves its walk on, and keypad 4 with NumLock off (as the X server
 # starts) steps left: both as the headless frame for the codes 186 and 37.
@@ -477,6 +496,7 @@ fi
 run_case "window at load: caption, size, fixed size, first frame" case_window_at_load
 run_case "arrow keys steer the figure as headless" case_arrow_keys
 run_case "a mouse move steers the figure as headless" case_mouse_move
+run_case "a drag that leaves the window keeps steering" case_drag_out
 run_case "German layout: ö redraws in place, keypad 4 without NumLock steps left" case_german_keys
 run_case "at twice the density: twice the size, crisp, steered in playfield pixels" case_scaled
 run_case "a round: start, score, collision box, dismiss, start again" case_round
