@@ -135,7 +135,7 @@ def exact_jpeg(pixels, size, exact, name):
     planes = [progressive_jpeg.split([c[i] for c in wanted], width, height) for i in range(3)]
     flags = progressive_jpeg.split(exact, width, height)
     blocks_across = (width + 7) // 8
-    margins = [0.05] * len(flags)
+    attempts = [0] * len(flags)
 
     def bounds(value, must, margin):
         if not must:
@@ -146,8 +146,10 @@ def exact_jpeg(pixels, size, exact, name):
         return low, high
 
     def choose(i, b):
+        margin = min(0.05 * (1 + attempts[b]), 0.25)
         return progressive_jpeg.coefficients([v - 128 for v in planes[i][b]],
-                                             [bounds(v, f, margins[b]) for v, f in zip(planes[i][b], flags[b])])
+                                             [bounds(v, f, margin) for v, f in zip(planes[i][b], flags[b])],
+                                             seed=attempts[b])
 
     coefficients = [[choose(i, b) for b in range(len(flags))] for i in range(3)]
     for iteration in range(1, 21):
@@ -158,7 +160,7 @@ def exact_jpeg(pixels, size, exact, name):
         if not wrong:
             return data, iteration
         for b in wrong:
-            margins[b] += 0.05
+            attempts[b] += 1
             for i in range(3):
                 coefficients[i][b] = choose(i, b)
     raise SourceError(f"{name}: {len(wrong)} blocks still decode wrong after {iteration} tries")

@@ -11,6 +11,7 @@ scan.
 """
 
 import math
+import random
 import struct
 
 ZIGZAG = (
@@ -52,41 +53,61 @@ BASIS = [[COS[k // 8][p // 8] * COS[k % 8][p % 8] for p in range(64)] for k in r
 UNBOUNDED = float("inf")
 
 
-def coefficients(targets, bounds, limit=40):
+def coefficients(targets, bounds, seed=0, restarts=50):
     """Whole-number coefficients of one block whose samples (level-shifted
     by 128, before the decoder rounds them) keep within bounds: per sample
-    (low, high), or None for a free sample that stays near its target.
+    (low, high), or None for a free sample that stays near its target, no
+    more than two levels off.
 
     Rounding the exact DCT of the targets leaves samples up to a level or two
-    off; single steps of one coefficient, each taken while it brings the
-    block closer, move the bounded samples inside."""
+    off. Single steps of one coefficient, each taken while it brings the
+    block closer, move the bounded samples inside; where no single step
+    helps, a few coefficients are nudged at random (from seed, so that the
+    result is the same on every run) and the steps go on."""
     def cost(p, value):
         if bounds[p] is None:
-            return (value - targets[p]) ** 2
+            # Near the target, and never more than two levels away.
+            off = abs(value - targets[p])
+            return off * off + (1e6 * (off - 2) ** 2 if off > 2 else 0)
         low, high = bounds[p]
         outside = low - value if value < low else value - high if value > high else 0
-        return 1000 * outside * outside
+        return 1e6 * outside * outside
 
+    def score(samples):
+        """How far the bounded samples are outside, then how far the free
+        ones are from their targets."""
+        return (sum(cost(p, samples[p]) for p in range(64) if bounds[p] is not None),
+                sum(cost(p, samples[p]) for p in range(64) if bounds[p] is None))
+
+    nudges = random.Random(seed)
     block = [round(c) for c in forward_dct(targets)]
     samples = [sum(BASIS[k][p] * block[k] for k in range(64)) for p in range(64)]
-    for _ in range(limit):
-        outside = [p for p in range(64) if bounds[p] is not None and cost(p, samples[p]) > 0]
-        if not outside:
+    best = (score(samples), list(block))
+    for _ in range(restarts):
+        improved = True
+        while improved:
+            improved = False
+            for k in range(64):
+                column = BASIS[k]
+                for step in (1, -1):
+                    change = sum(cost(p, samples[p] + step * column[p]) - cost(p, samples[p]) for p in range(64))
+                    if change < -1e-9:
+                        block[k] += step
+                        for p in range(64):
+                            samples[p] += step * column[p]
+                        improved = True
+                        break
+        if score(samples) < best[0]:
+            best = (score(samples), list(block))
+        if best[0][0] == 0:
             break
-        improved = False
-        for k in range(64):
-            column = BASIS[k]
-            for step in (1, -1):
-                change = sum(cost(p, samples[p] + step * column[p]) - cost(p, samples[p]) for p in range(64))
-                if change < -1e-9:
-                    block[k] += step
-                    for p in range(64):
-                        samples[p] += step * column[p]
-                    improved = True
-                    break
-        if not improved:
-            break
-    return [block[z] for z in ZIGZAG]
+        for _ in range(3):
+            k = nudges.randrange(64)
+            step = nudges.choice((1, -1))
+            block[k] += step
+            for p in range(64):
+                samples[p] += step * BASIS[k][p]
+    return [best[1][z] for z in ZIGZAG]
 
 
 class BitWriter:
