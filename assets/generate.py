@@ -123,13 +123,16 @@ def decode(data):
 
 def exact_jpeg(pixels, size, exact, name):
     """Progressive JPEG bytes whose decoded pixels equal `pixels` wherever
-    `exact` is true, and come within a level or two elsewhere.
+    `exact` is true, and whose other samples come within two levels of
+    theirs.
 
     Encode, decode and correct: the coefficients are chosen so that the
     samples of the exact pixels land inside the range the decoder rounds
     (and, for black and white, clamps) to the wanted value, with a margin
     for the decoder's integer arithmetic; a block that still decodes wrong
-    is chosen again with a wider margin."""
+    is chosen again with a wider margin and other nudges. The game decodes
+    with the same libjpeg-turbo, and tests/assets_test.cpp checks its
+    decode."""
     width, height = size
     wanted = [progressive_jpeg.ycbcr(*p) for p in pixels]
     planes = [progressive_jpeg.split([c[i] for c in wanted], width, height) for i in range(3)]
