@@ -21,6 +21,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 # Sheet layout the game expects: columns are facings, rows are walk frames.
 DIRECTIONS = ("down", "up", "left", "right")
 FRAMES = 3
+ICO_SIZES = (16, 32, 48, 256)
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
 
 
@@ -250,6 +251,21 @@ def build_icons():
         if size == 64:
             with open(os.path.join(out, "brennow-64.bmp"), "wb") as f:
                 f.write(bmp32(big))
+    with open(os.path.join(out, "brennow.ico"), "wb") as f:
+        f.write(ico([open(os.path.join(out, f"brennow-{size}.png"), "rb").read() for size in ICO_SIZES], ICO_SIZES))
+
+
+def ico(pngs, sizes):
+    """A Windows icon holding the PNG pictures as they are (Windows reads PNG
+    entries since Vista): the program's icon in Explorer and the title bar."""
+    header = struct.pack("<HHH", 0, 1, len(pngs))
+    offset = len(header) + 16 * len(pngs)
+    entries = b""
+    for png, size in zip(pngs, sizes):
+        side = 0 if size == 256 else size  # 0 stands for 256
+        entries += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(png), offset)
+        offset += len(png)
+    return header + entries + b"".join(pngs)
 
 
 def main():

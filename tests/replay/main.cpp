@@ -32,7 +32,9 @@ int main(int argc, char** argv)
         return 2;
     }
     if (argc == 3) {
-        std::ofstream out(argv[2]);
+        // Binary: the same bytes on every system (text mode on Windows ends
+        // lines with CR LF).
+        std::ofstream out(argv[2], std::ios::binary);
         replay::Replay(script, out);
         out.close();
         if (!out) {
