@@ -1,6 +1,5 @@
 // Brennow: the platform creates the start-up form, and from then on its event
 // loop calls the form's handlers until the window is closed.
-#include <cstdio>
 #include <exception>
 #include <string>
 
@@ -21,7 +20,7 @@ int main()
         runtime.Start<frmBomber>();
         return runtime.Run();
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "brennow: %s\n", error.what());
+        platform::ReportFailure(kApplicationTitle, error.what());
         return 1;
     }
 }

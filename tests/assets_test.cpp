@@ -192,12 +192,14 @@ TEST_F(DecodedAssets, ObstacleDecodes) {
 }
 
 TEST_F(DecodedAssets, IconsHaveTheirSizesAndTransparentCorners) {
+#if !defined(_WIN32)  // built for Windows, SDL2_image decodes only what the game embeds
   for (int n : {16, 32, 48, 64, 128, 256}) {
     const std::string name = "icons/brennow-" + std::to_string(n) + ".png";
     Surface s(IMG_Load((kDir + "/" + name).c_str()), SDL_FreeSurface);
     ASSERT_TRUE(s) << name << ": " << IMG_GetError();
     EXPECT_TRUE(s->w == n && s->h == n) << name << " is " << s->w << "x" << s->h;
   }
+#endif
   // The window icon goes through SDL_LoadBMP, which must keep its alpha.
   Surface raw(SDL_LoadBMP((kDir + "/icons/brennow-64.bmp").c_str()), SDL_FreeSurface);
   ASSERT_TRUE(raw) << SDL_GetError();

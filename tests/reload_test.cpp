@@ -2,7 +2,13 @@
 // nothing may leak (the sanitizer build's leak checker sees to that at exit)
 // and the memory in use must not grow from round to round.
 #include <gtest/gtest.h>
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <psapi.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstddef>
@@ -47,6 +53,13 @@ long MemoryInUseKb()
 {
 #if defined(__SANITIZE_ADDRESS__)
     return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+#elif defined(_WIN32)
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) == 0) {
+        return 0;
+    }
+    return static_cast<long>(counters.WorkingSetSize / 1024);
 #else
     std::ifstream statm("/proc/self/statm");
     long size = 0;

@@ -143,6 +143,14 @@ void Enlarge(const Surface& frame, int scale, Surface& out)
     }
 }
 
+void ReportFailure(std::string_view title, std::string_view reason)
+{
+    const std::string caption(title);
+    const std::string text(reason);
+    std::fprintf(stderr, "brennow: %s\n", text.c_str());
+    window_system::ReportFailure(caption.c_str(), text.c_str());
+}
+
 SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::span<const unsigned char> icon,
                        const TextRenderer& text)
     : text_(text), width_(width), height_(height), start_(std::chrono::steady_clock::now())

@@ -44,6 +44,10 @@ private:
     std::chrono::steady_clock::time_point start_;
 };
 
+// Says why the game could not start or go on: on standard error, and in a
+// box where standard error is not seen.
+void ReportFailure(std::string_view title, std::string_view reason);
+
 // The whole-number scale for a display: what the desktop asks for (GDK_SCALE),
 // else its density in steps of the standard 96 dots per inch; 1 when unknown.
 int ScaleFor(const char* desktopScale, float dotsPerInch);

@@ -29,4 +29,8 @@ void Show(SDL_Window* window);
 // kept over it. Null when it cannot be made.
 SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height, SDL_Window* owner);
 
+// Shows why the game cannot go on where nobody would read standard error (a
+// windowed program on Windows has no console); nothing where it is read.
+void ReportFailure(const char* title, const char* text);
+
 }  // namespace platform::window_system

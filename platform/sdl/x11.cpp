@@ -99,4 +99,6 @@ SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height,
     return box;
 }
 
+void ReportFailure(const char* /*title*/, const char* /*text*/) {}
+
 }  // namespace platform::window_system
