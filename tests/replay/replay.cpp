@@ -240,28 +240,36 @@ std::string Describe(const platform::InputEvent& event)
     return std::holds_alternative<platform::CloseEvent>(event) ? "close" : "expose";
 }
 
+// Appends the pieces in turn to one string. Chains of "text" + temporary made
+// GCC 12 at -O3 warn of an overlapping copy that cannot happen (-Wrestrict).
+template <class... Pieces>
+void Append(std::string& out, const Pieces&... pieces)
+{
+    (out.append(pieces), ...);
+}
+
 std::string DescribeState(frmBomber& form)
 {
     std::string out;
     if (form.IsLoaded()) {
         for (int i = 0; i < 5; ++i) {
             const platform::Image& obstacle = form.Image1(i);
-            out += "[" + Number(obstacle.Left) + "," + Number(obstacle.Top) + " " +
-                   std::to_string(form.SpeedX(i).Value()) + "," + std::to_string(form.SpeedY(i).Value()) + "] ";
+            Append(out, "[", Number(obstacle.Left), ",", Number(obstacle.Top), " ",
+                   std::to_string(form.SpeedX(i).Value()), ",", std::to_string(form.SpeedY(i).Value()), "] ");
         }
     } else {
         out += "unloaded ";
     }
-    out += "| score " + std::to_string(form.Score.Value());
+    Append(out, "| score ", std::to_string(form.Score.Value()));
     if (form.IsLoaded()) {
-        out += " " + Quoted(form.lblScore().Caption);
+        Append(out, " ", Quoted(form.lblScore().Caption));
     }
-    out += " | figure " + Number(form.PlayerX) + "," + Number(form.PlayerY) + " dir " +
-           std::to_string(form.PlayerDir.Value()) + " frame " + std::to_string(form.AnimFrame.Value());
+    Append(out, " | figure ", Number(form.PlayerX), ",", Number(form.PlayerY), " dir ",
+           std::to_string(form.PlayerDir.Value()), " frame ", std::to_string(form.AnimFrame.Value()));
     if (form.IsLoaded()) {
         const auto onOff = [](bool on) { return on ? "on" : "off"; };
-        out += std::string(" | Timer1 ") + onOff(form.Timer1().Enabled) + ", Scoring " + onOff(form.Scoring().Enabled) +
-               ", prompt " + (form.Label1().Visible ? "shown" : "hidden");
+        Append(out, " | Timer1 ", onOff(form.Timer1().Enabled), ", Scoring ", onOff(form.Scoring().Enabled),
+               ", prompt ", form.Label1().Visible ? "shown" : "hidden");
     }
     return out;
 }
