@@ -20,7 +20,7 @@ fail() {
 unzip -q "$zip" -d "$dir" || { fail "cannot unpack $zip"; exit 1; }
 expected=(
     README.txt brennow.exe
-    licences/FreeType.txt licences/HarfBuzz.txt licences/LiberationSans.txt licences/SDL2.txt
+    licences/Brennow.txt licences/FreeType.txt licences/HarfBuzz.txt licences/LiberationSans.txt licences/SDL2.txt
     licences/SDL2_image.txt licences/SDL2_ttf.txt licences/libjpeg-turbo.txt licences/mingw-w64-runtime.txt
 )
 found=$(cd "$dir" && find . -type f | sed 's|^\./||' | sort)
