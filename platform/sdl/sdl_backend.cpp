@@ -199,7 +199,14 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
         }
     }
     window_system::OnlyCloseButton(window_);
-    window_system::Show(window_);
+}
+
+void SdlBackend::ShowWindow()
+{
+    if (!shown_) {
+        window_system::Show(window_);
+        shown_ = true;
+    }
 }
 
 SdlBackend::~SdlBackend()

@@ -84,7 +84,27 @@ void OnlyCloseButton(SDL_Window* /*window*/) {}
 
 void Show(SDL_Window* window)
 {
-    SDL_ShowWindow(window);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        SDL_ShowWindow(window);
+        return;
+    }
+    // SDL's own show waits, without a bound, for the window manager to map
+    // the window; a busy or stopped one held the game there, deaf to its
+    // close button and to SIGTERM. The map request is enough: SDL learns the
+    // window is shown when the server says so, and the expose that follows
+    // brings the frame.
+    Display* display = info.info.x11.display;
+    const Window shown = info.info.x11.window;
+    XMapRaised(display, shown);
+    // Without a window manager nobody gives the window the focus.
+    XWindowAttributes root{};
+    if (XGetWindowAttributes(display, DefaultRootWindow(display), &root) != 0 &&
+        (root.all_event_masks & SubstructureRedirectMask) == 0) {
+        XSetInputFocus(display, shown, RevertToNone, CurrentTime);
+    }
+    XFlush(display);
 }
 
 SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height, SDL_Window* owner)
