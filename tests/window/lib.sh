@@ -17,6 +17,7 @@ GAME_PID=""                   # the running game, if any
 GAME_WIN=""                   # its top-level window
 GAME_STATUS=""                # its exit status, once it has ended
 WT_GAME_ENV=()                # NAME=VALUE settings for the game alone
+WT_GAME_NO_STDERR=0           # 1 starts the game with stderr closed, as some launchers do
 WT_X=0 WT_Y=0 WT_W=0 WT_H=0   # the last geometry wt_geometry read, root coordinates
 
 # A diagnostic line; the runner's own output stays machine-readable.
@@ -184,7 +185,11 @@ wt_start_game() {
     xdotool mousemove $((${size%x*} - 1)) $((${size#*x} - 1))
     # SIGINT is ignored in a background job of a script; Ctrl-C in a
     # terminal reaches the game with the default action, so start it that way.
-    env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
+    if ((WT_GAME_NO_STDERR)); then
+        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>&- &
+    else
+        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
+    fi
     GAME_PID=$!
     GAME_WIN=""
     GAME_STATUS=""
