@@ -56,5 +56,8 @@ int ScaleFor(const char* desktopScale, float dotsPerInch);
 
 // frame enlarged scale times, each pixel a crisp square.
 void Enlarge(const Surface& frame, int scale, Surface& out);
+// Only area of frame enlarged, into out, which is already scale times frame's
+// size.
+void EnlargeArea(const Surface& frame, const Rect& area, int scale, Surface& out);
 
 }  // namespace platform
