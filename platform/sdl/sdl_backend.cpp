@@ -85,10 +85,17 @@ std::optional<InputEvent> Translate(const SDL_Event& event, Uint32 windowId, int
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
             return CloseEvent{};
         }
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+        // On Wayland a frame presented before the compositor has configured
+        // the window can be lost, and no expose follows: show it again once
+        // the window is shown or its surface made anew.
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
             return ExposeEvent{};
+        default:
+            return std::nullopt;
         }
-        return std::nullopt;
     case SDL_MOUSEMOTION:
         return MouseMoveEvent{Playfield(event.motion.x, scale), Playfield(event.motion.y, scale),
                               ButtonMask(event.motion.state), ShiftState(static_cast<Uint16>(SDL_GetModState()))};

@@ -38,7 +38,7 @@ int OnXError(Display* display, XErrorEvent* error)
 
 void StartVideo()
 {
-    // A software window surface: a small frame needs no OpenGL stack.
+    // On X11 a software window surface: a small frame needs no OpenGL stack.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     const char* requested = SDL_getenv("SDL_VIDEODRIVER");
     const char* x11 = SDL_getenv("DISPLAY");
@@ -58,6 +58,11 @@ void StartVideo()
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         const std::string name = wayland != nullptr ? wayland : (x11 != nullptr ? x11 : "");
         throw std::runtime_error("cannot open the display " + name + ": " + SDL_GetError());
+    }
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0) {
+        // Wayland has no software window surface in SDL: the window's pixels
+        // go through a renderer's texture, the only way SDL shows them there.
+        SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
     }
 }
 
