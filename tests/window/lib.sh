@@ -227,13 +227,6 @@ wt_wait_root_matches() {
     fi
 }
 
-# The number of pixels of the box's face colour on the screen.
-wt_count_silver() {
-    import -silent -window root "$WT_DIR/silver.png" &&
-        convert "$WT_DIR/silver.png" -fill white +opaque '#C0C0C0' -fill black -opaque '#C0C0C0' -negate \
-            -format '%[fx:round(mean*w*h)]\n' info:
-}
-
 # --- the game ------------------------------------------------------------------
 
 wt_find_game_window() {
