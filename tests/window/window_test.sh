@@ -599,10 +599,19 @@ case_wayland() {
     xdotool mousemove $((WT_X + 400)) $((WT_Y + 10))
     "$FRAME" "$WT_DIR/wl-load.ppm" || return 1
     "$FRAME" "$WT_DIR/wl-keys.ppm" key:39 key:39 || return 1
-    env --default-signal=INT,QUIT -u DISPLAY WAYLAND_DISPLAY=brennow-wayland LC_ALL=C "$GAME" \
-        >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
-    GAME_PID=$!
-    wt_find_playfield 464 349 || return 1
+    # Under load, nested weston now and then leaves a new window black for
+    # good although the game presented its frame and waits for input (not
+    # understood yet): the game is started a second time then, and it is said.
+    local try
+    for try in 1 2; do
+        env --default-signal=INT,QUIT -u DISPLAY WAYLAND_DISPLAY=brennow-wayland LC_ALL=C "$GAME" \
+            >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
+        GAME_PID=$!
+        WT_TIMEOUT=6 wt_find_playfield 464 349 2>/dev/null && break
+        wt_note "on Wayland the window stayed black (launch $try)"
+        wt_stop_game
+        ((try == 1)) || return 1
+    done
     local at=("$WT_PX" "$WT_PY" 464 349)
     wt_wait_root_matches "$WT_DIR/wl-load.ppm" "$WT_DIR/wl-load.png" "${at[@]}" || return 1
     wt_focus "$WT_WESTON_WIN" || return 1
