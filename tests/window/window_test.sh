@@ -566,6 +566,8 @@ case_flood() {
         { wt_wait_matches "$GAME_WIN" "$WT_DIR/flood-2.png" "$WT_DIR/flood-3.png" || return 1; }
     after=$(awk '/^VmRSS:/ { print $2 }' "/proc/$GAME_PID/status")
     wt_note "resident memory before the flood ${before} kB, after ${after} kB"
+    # The address sanitizer keeps freed memory in quarantine: not a growth.
+    ldd "$GAME" | grep -q libasan && return 0
     ((after - before <= 2048))
 }
 
@@ -604,7 +606,10 @@ case_wayland() {
     # understood yet): the game is started a second time then, and it is said.
     local try
     for try in 1 2; do
-        env --default-signal=INT,QUIT -u DISPLAY WAYLAND_DISPLAY=brennow-wayland LC_ALL=C "$GAME" \
+        # Mesa, libdecor and fontconfig leave allocations at exit that the
+        # leak sanitizer would report as the game's; the X11 cases check ours.
+        env --default-signal=INT,QUIT -u DISPLAY WAYLAND_DISPLAY=brennow-wayland LC_ALL=C \
+            ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$GAME" \
             >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
         GAME_PID=$!
         WT_TIMEOUT=6 wt_find_playfield 464 349 2>/dev/null && break
@@ -618,7 +623,8 @@ case_wayland() {
     xdotool key --delay 30 Right Right
     wt_wait_root_matches "$WT_DIR/wl-keys.ppm" "$WT_DIR/wl-keys.png" "${at[@]}" || return 1
     kill -TERM "$GAME_PID"
-    wt_wait_game_exit 1 || return 1
+    # The leak sanitizer's check at exit takes long over Mesa's libraries.
+    wt_wait_game_exit "$(ldd "$GAME" | grep -q libasan && echo 5 || echo 1)" || return 1
     ((GAME_STATUS == 0)) || { wt_note "the game ended with status $GAME_STATUS"; return 1; }
     wt_stop_pid "$WT_WESTON_PID"
     WT_WESTON_PID=""
