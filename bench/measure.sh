@@ -6,7 +6,9 @@
 # The time to map is noisy on a shared machine, so each run also launches
 # both MAPS (default 3) more times just for it; its minimum is shown too.
 # SAMPLE (default 10) seconds per CPU sample; SCORE (default 60) seconds of
-# the round after which the score is read; SCORE=0 skips that run.
+# the round after which the score is read; SCORE=0 skips that run. Each run
+# also plays a round at every scale in SCALES (default "1 2 3", as a dense
+# display asks through GDK_SCALE), side by side; SCALES="" skips them.
 #
 # The game runs with BRENNOW_STATS=1, which makes it tell at exit how often
 # each timer ticked: that gives the cadence without a screenshot.
@@ -26,6 +28,9 @@ RUNS=${RUNS:-5}
 MAPS=${MAPS:-3}
 SAMPLE=${SAMPLE:-10}
 SCORE=${SCORE:-60}
+SCALES=${SCALES-1 2 3}
+# A screen large enough for the window at three times its size.
+export WT_SCREEN=${WT_SCREEN:-2048x1536x24}
 CLK_TCK=$(getconf CLK_TCK)
 
 # shellcheck source=tests/window/lib.sh
@@ -121,11 +126,13 @@ finish() {
 
 # Starts a round with the figure walked off the playfield first, so that no
 # obstacle ever reaches it and the round runs until the program is ended.
+# SCALE: window pixels per playfield pixel.
 start_parked_round() {
+    local scale=${1:-1}
     wt_focus "$GAME_WIN" || return 1
     xdotool key --delay 5 --repeat 70 --repeat-delay 0 Left
     sleep 0.3
-    xdotool mousemove --window "$GAME_WIN" "${PROMPT_POINT[@]}"
+    xdotool mousemove --window "$GAME_WIN" $((PROMPT_POINT[0] * scale)) $((PROMPT_POINT[1] * scale))
     CLICKED_US=${EPOCHREALTIME/./}  # the round starts a little after this
     xdotool click 1
 }
@@ -217,6 +224,24 @@ run_reference_fps64() {
     finish
 }
 
+# A round at SCALE times the size, the window's size checked.
+run_scaled() {
+    local scale=$1 round
+    launch env GDK_SCALE="$scale" "$GAME" || return 1
+    wt_geometry "$GAME_WIN" || return 1
+    if [[ "${WT_W}x$WT_H" != "$((464 * scale))x$((349 * scale))" ]]; then
+        wt_note "at scale $scale the window is ${WT_W}x$WT_H"
+        finish
+        return 1
+    fi
+    start_parked_round "$scale" || return 1
+    sleep 0.5
+    round=$(sample "$PID") || return 1
+    record "scale$scale.round.cpu" "$(cut -d' ' -f1 <<<"$round")"
+    record "scale$scale.peak" "$(peak_kib "$PID")"
+    finish
+}
+
 # Launches both alternately just to time the mapping of their windows.
 run_maps() {
     local i
@@ -269,6 +294,9 @@ for ((run = 1; run <= RUNS; run++)); do
     run_reference || { wt_note "the reference's run failed"; wt_stop_game; failures=$((failures + 1)); }
     run_reference_fps64 || { wt_note "the reference's --fps64 run failed"; wt_stop_game; failures=$((failures + 1)); }
     run_maps || { wt_note "a launch to time the mapping failed"; wt_stop_game; failures=$((failures + 1)); }
+    for scale in $SCALES; do
+        run_scaled "$scale" || { wt_note "the round at scale $scale failed"; wt_stop_game; failures=$((failures + 1)); }
+    done
 done
 SCORE_POINTS="" SCORE_AT="" SCORE_TIMER1=""
 if ((SCORE > 0)); then
@@ -303,6 +331,19 @@ line "CPU in a round, against 64 fps (utime+stime)" "$(median game.round.cpu)" "
 line "CPU in a round (scheduler clock)" "$(median game.round.cpuns)" "$(median ref.round.cpuns)" % 1.5
 line "wake-ups a second in a round" "$(median game.round.wakeups)" "$(median ref.round.wakeups)" /s
 
+if [[ -n $SCALES ]]; then
+    echo "the game at each scale, side by side (a round, utime+stime; ratio against 1x)"
+    for scale in $SCALES; do
+        if ((scale == 1)); then
+            line "CPU in a round at 1x" "$(median scale1.round.cpu)" "$(median scale1.round.cpu)" %
+        else
+            line "CPU in a round at ${scale}x, against 1x" "$(median "scale$scale.round.cpu")" \
+                "$(median scale1.round.cpu)" % "$([[ $scale == 2 ]] && echo 1.5)"
+        fi
+        line "  peak resident memory at ${scale}x, against 1x" "$(median "scale$scale.peak")" \
+            "$(median scale1.peak)" KiB
+    done
+fi
 idle_wakeups=$(median game.waiting.wakeups)
 idle_cpu=$(median game.waiting.cpu)
 echo "no wake-up while waiting: $idle_wakeups wake-ups/s, CPU $idle_cpu %:" \

@@ -77,6 +77,9 @@ public:
     virtual void DiscardInput() = 0;
     // A seed for the random generator, taken from the clock.
     virtual std::uint32_t ClockSeed() = 0;
+    // Puts the window on the screen, once the form it shows has loaded: a
+    // form's Load runs before anything of it is seen. Again: nothing.
+    virtual void ShowWindow() {}
 };
 
 }  // namespace platform

@@ -11,6 +11,9 @@ void Form::Show()
     if (!loaded_) {
         Load();
     }
+    if (loaded_) {  // Load may have unloaded it again
+        runtime_.GetBackend().ShowWindow();
+    }
 }
 
 void Form::Load()

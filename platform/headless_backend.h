@@ -31,6 +31,8 @@ public:
     BoxResult ShowMessageBox(std::string_view title, std::string_view text) override;
     void DiscardInput() override;
     std::uint32_t ClockSeed() override;
+    void ShowWindow() override { shown_ = true; }
+    bool WindowShown() const { return shown_; }
 
     // Input that arrives at a time of the virtual clock.
     void Post(Time at, InputEvent event);
@@ -67,6 +69,7 @@ private:
     Surface frame_;
     std::vector<Rect> changed_;
     int presented_ = 0;
+    bool shown_ = false;
     std::vector<MessageBox> boxes_;
     std::uint32_t seed_ = 1;
 };

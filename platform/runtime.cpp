@@ -38,7 +38,7 @@ int Runtime::RunUntil(std::optional<Time> limit)
         if (limit && (!deadline || *limit < *deadline)) {
             deadline = limit;
         }
-        if (std::optional<InputEvent> event = backend_.WaitEvent(deadline)) {
+        if (std::optional<InputEvent> event = NextEvent(deadline)) {
             Dispatch(*event);
             Observe(*event);
         }
@@ -48,6 +48,31 @@ int Runtime::RunUntil(std::optional<Time> limit)
         ReportStats();
     }
     return exitStatus_;
+}
+
+std::optional<InputEvent> Runtime::NextEvent(std::optional<Time> deadline)
+{
+    std::optional<InputEvent> event = std::exchange(next_, std::nullopt);
+    if (!event) {
+        event = backend_.WaitEvent(deadline);
+    }
+    // The old desktop never queued pointer movements: the program was told
+    // where the pointer is when it next read its queue. Movements that have
+    // already arrived, one after another, are one movement to where the last
+    // went; a flood of them then costs neither memory nor a frame each.
+    // Whatever else came stays where it was in the order.
+    while (event && std::holds_alternative<MouseMoveEvent>(*event)) {
+        std::optional<InputEvent> later = backend_.WaitEvent(backend_.Now());
+        if (!later) {
+            break;
+        }
+        if (!std::holds_alternative<MouseMoveEvent>(*later)) {
+            next_ = std::move(later);
+            break;
+        }
+        event = std::move(later);
+    }
+    return event;
 }
 
 void Runtime::Deliver(const InputEvent& event)
@@ -111,6 +136,9 @@ void Runtime::MsgBox(std::string_view text)
     // The old desktop dropped input aimed at a window whose modal box was up;
     // a click made while the box was open must not start the next round.
     backend_.DiscardInput();
+    if (next_ && !std::holds_alternative<CloseEvent>(*next_) && !std::holds_alternative<ExposeEvent>(*next_)) {
+        next_.reset();  // input, read before the box opened and meant for the window it covered
+    }
     pressed_.reset();
     exposed_ = true;
 }
@@ -128,8 +156,10 @@ void Runtime::Dispatch(const InputEvent& event)
     } else if (const auto* down = std::get_if<MouseDownEvent>(&event)) {
         pressed_ = HitTest(down->X, down->Y);
     } else if (const auto* up = std::get_if<MouseUpEvent>(&event)) {
+        // A click is a press and a release over the same target; a release
+        // over the title bar or the desktop is none.
         const Target target = HitTest(up->X, up->Y);
-        const bool click = pressed_ == target;
+        const bool click = pressed_ == target && target.inside;
         pressed_.reset();
         if (click && target.control) {
             Call([&] { form.OnControlClick(*target.control); });
@@ -150,6 +180,10 @@ void Runtime::Dispatch(const InputEvent& event)
 Runtime::Target Runtime::HitTest(float x, float y)
 {
     Target target{form_->LoadCount(), std::nullopt};
+    if (!(x >= 0 && y >= 0 && x < form_->ScaleWidth() && y < form_->ScaleHeight())) {
+        target.inside = false;
+        return target;
+    }
     for (const Control& control : form_->Controls()) {
         const ControlBase& base = Base(control);
         if (base.Visible && !std::holds_alternative<Timer>(control) && base.Contains(x, y)) {

@@ -113,10 +113,16 @@ private:
     void FireDueTimers();
     void PresentIfChanged();
 
-    // Where a click or a movement goes: a control, or the form itself.
+    // The next event to dispatch, with the movements that came one after
+    // another collapsed into the last.
+    std::optional<InputEvent> NextEvent(std::optional<Time> deadline);
+
+    // Where a click or a movement goes: a control, the form's free client
+    // area, or nothing of the form's (outside its client area).
     struct Target {
         std::uint64_t load = 0;
         std::optional<ControlId> control;
+        bool inside = true;
         friend bool operator==(const Target&, const Target&) = default;
     };
     Target HitTest(float x, float y);
@@ -132,6 +138,7 @@ private:
     bool quitRequested_ = false;
     bool exposed_ = false;
     std::optional<Target> pressed_;
+    std::optional<InputEvent> next_;  // read past a run of movements, not yet dispatched
     // What the last presented frame was made of, to tell what changed since.
     struct ShownControl {
         bool Visible = false;

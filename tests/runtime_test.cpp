@@ -34,7 +34,11 @@ public:
     Timer& Slow() { return ControlNamed<Timer>("Slow"); }
     Label& Top() { return ControlNamed<Label>("Top"); }
 
-    void OnLoad() override { ++loads; }
+    void OnLoad() override
+    {
+        ++loads;
+        shownAtLoad = static_cast<HeadlessBackend&>(App().GetBackend()).WindowShown();
+    }
     void OnClick() override
     {
         events.push_back("click");
@@ -68,6 +72,7 @@ public:
         Time at;
     };
     int loads = 0;
+    bool shownAtLoad = true;
     std::vector<std::string> events;
     std::vector<Tick> ticks;
     std::function<void(const ControlId&)> onTick;
@@ -180,7 +185,37 @@ TEST_F(RuntimeTest, ClicksGoToTheTopmostShownControlOrTheForm)
     click(30, 20);
     runtime.Deliver(MouseDownEvent{90, 70});  // press and release on different targets
     runtime.Deliver(MouseUpEvent{30, 32});
-    EXPECT_EQ(form.events, (std::vector<std::string>{"click Top", "click Below", "click", "click Below"}));
+    // Released outside the client area (the title bar, the desktop, either
+    // side of the far corner): no click, whatever the press hit.
+    for (const auto& [x, y] : {std::pair{90.0F, -5.0F}, {-1.0F, 70.0F}, {100.0F, 70.0F}, {99.0F, 80.0F}, {5e3F, 5e3F}}) {
+        runtime.Deliver(MouseDownEvent{90, 70});
+        runtime.Deliver(MouseUpEvent{x, y});
+    }
+    click(99, 79);  // the last pixel inside
+    EXPECT_EQ(form.events, (std::vector<std::string>{"click Top", "click Below", "click", "click Below", "click"}));
+}
+
+TEST_F(RuntimeTest, MovementsThatArrivedTogetherCollapseIntoTheLastAndNothingElseMovesOrGoes)
+{
+    const Time t = backend.Now() + 1ms;
+    backend.Post(t, MouseMoveEvent{1, 1});
+    backend.Post(t, MouseMoveEvent{2, 2});
+    backend.Post(t, KeyDownEvent{37, 0});
+    backend.Post(t, MouseMoveEvent{3, 3});
+    backend.Post(t, MouseDownEvent{90, 70});
+    backend.Post(t, MouseMoveEvent{4, 4});
+    backend.Post(t, MouseMoveEvent{5, 5});
+    backend.Post(t, MouseUpEvent{90, 70});
+    backend.Post(t + 1ms, MouseMoveEvent{6, 6});  // not yet there when the run before is read
+    backend.Post(t + 2ms, MouseMoveEvent{7, 7});
+    for (int i = 0; i < 100000; ++i) {
+        backend.Post(t + 3ms, MouseMoveEvent{static_cast<float>(i % 90), 8});
+    }
+    backend.Post(t + 3ms, CloseEvent{});
+    runtime.RunUntil(t + 1s);
+    EXPECT_EQ(form.events, (std::vector<std::string>{"move 2,2", "key 37", "move 3,3", "move 5,5", "click",
+                                                      "move 6,6", "move 7,7", "move 9,8"}));
+    EXPECT_TRUE(runtime.Finished());
 }
 
 TEST_F(RuntimeTest, MovementReachesTheFormOnlyOverItsFreeArea)
@@ -212,8 +247,10 @@ TEST_F(RuntimeTest, ClosingTheWindowEndsTheProgramWithStatusZero)
     EXPECT_FALSE(form.IsLoaded());
 }
 
-TEST_F(RuntimeTest, AFrameIsPresentedOnlyWhenSomethingVisibleChanged)
+TEST_F(RuntimeTest, TheWindowShowsOnceLoadedAndAFrameIsPresentedOnlyWhenSomethingVisibleChanged)
 {
+    EXPECT_FALSE(form.shownAtLoad);
+    EXPECT_TRUE(backend.WindowShown());
     const int atLoad = backend.PresentedFrames();
     EXPECT_EQ(atLoad, 1);
     form.Slow().Enabled = true;

@@ -48,6 +48,17 @@ TEST(DisplayScale, EnlargingMakesEachPixelACrispSquare)
             EXPECT_EQ(out.At(x, y), frame.At(x / 3, y / 3)) << x << "," << y;
         }
     }
+    // Only a part: its squares change, nothing else does.
+    const Surface before = out;
+    frame.At(1, 1) = 0x123456;
+    frame.At(2, 1) = 0x654321;
+    EnlargeArea(frame, {1, 1, 1, 5}, 3, out);
+    for (int y = 0; y < 6; ++y) {
+        for (int x = 0; x < 9; ++x) {
+            const bool inside = x / 3 == 1 && y / 3 == 1;
+            EXPECT_EQ(out.At(x, y), inside ? 0x123456U : before.At(x, y)) << x << "," << y;
+        }
+    }
 }
 
 // One row per key: where it is, what the layout puts on it, NumLock.

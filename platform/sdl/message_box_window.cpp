@@ -144,11 +144,16 @@ BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::st
                     break;
                 }
             } else if (event.window.windowID == boxId) {
-                if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+                switch (event.window.event) {
+                case SDL_WINDOWEVENT_CLOSE:
                     return BoxResult::Dismissed;
-                }
-                if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                case SDL_WINDOWEVENT_EXPOSED:
+                case SDL_WINDOWEVENT_SHOWN:  // Wayland may have lost what was drawn before
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
                     ShowOnWindow(box.get(), picture);
+                    break;
+                default:
+                    break;
                 }
             }
             break;

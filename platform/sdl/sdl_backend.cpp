@@ -85,10 +85,17 @@ std::optional<InputEvent> Translate(const SDL_Event& event, Uint32 windowId, int
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
             return CloseEvent{};
         }
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+        // On Wayland a frame presented before the compositor has configured
+        // the window can be lost, and no expose follows: show it again once
+        // the window is shown or its surface made anew.
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
             return ExposeEvent{};
+        default:
+            return std::nullopt;
         }
-        return std::nullopt;
     case SDL_MOUSEMOTION:
         return MouseMoveEvent{Playfield(event.motion.x, scale), Playfield(event.motion.y, scale),
                               ButtonMask(event.motion.state), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
@@ -126,21 +133,28 @@ int ScaleFor(const char* desktopScale, float dotsPerInch)
     return std::clamp(static_cast<int>((dotsPerInch + 24.0F) / 96.0F), 1, kLargest);
 }
 
+void EnlargeArea(const Surface& frame, const Rect& area, int scale, Surface& out)
+{
+    const Rect part = area.Intersect(frame.Bounds()).Intersect(
+        {0, 0, out.Width() / scale, out.Height() / scale});
+    for (int y = part.Y; y < part.Y + part.Height; ++y) {
+        const Pixel* in = frame.Row(y) + part.X;
+        Pixel* first = out.Row(y * scale) + part.X * scale;
+        for (int x = 0; x < part.Width; ++x) {
+            std::fill_n(first + x * scale, scale, in[x]);
+        }
+        for (int copy = 1; copy < scale; ++copy) {
+            std::copy_n(first, part.Width * scale, out.Row(y * scale + copy) + part.X * scale);
+        }
+    }
+}
+
 void Enlarge(const Surface& frame, int scale, Surface& out)
 {
     if (out.Width() != frame.Width() * scale || out.Height() != frame.Height() * scale) {
         out = Surface(frame.Width() * scale, frame.Height() * scale);
     }
-    for (int y = 0; y < frame.Height(); ++y) {
-        const Pixel* in = frame.Row(y);
-        Pixel* first = out.Row(y * scale);
-        for (int x = 0; x < frame.Width(); ++x) {
-            std::fill_n(first + x * scale, scale, in[x]);
-        }
-        for (int copy = 1; copy < scale; ++copy) {
-            std::copy_n(first, out.Width(), out.Row(y * scale + copy));
-        }
-    }
+    EnlargeArea(frame, frame.Bounds(), scale, out);
 }
 
 void ReportFailure(std::string_view title, std::string_view reason)
@@ -199,7 +213,14 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
         }
     }
     window_system::OnlyCloseButton(window_);
-    window_system::Show(window_);
+}
+
+void SdlBackend::ShowWindow()
+{
+    if (!shown_) {
+        window_system::Show(window_);
+        shown_ = true;
+    }
 }
 
 SdlBackend::~SdlBackend()
@@ -275,8 +296,39 @@ void SdlBackend::Present(const Surface& frame, std::span<const Rect> changed)
         ShowOnWindow(window_, frame, changed);
         return;
     }
-    Enlarge(frame, scale_, scaled_);
-    ShowOnWindow(window_, scaled_);
+    // Enlarged, only what changed: a tick then costs about what it does at
+    // the standard scale. Straight into the window's pixels where they are
+    // laid out as ours, else through a copy at the window's scale.
+    std::vector<Rect> areas(changed.begin(), changed.end());
+    if (areas.empty()) {
+        areas.push_back(frame.Bounds());
+    }
+    std::vector<Rect> enlarged;
+    enlarged.reserve(areas.size());
+    for (const Rect& area : areas) {
+        enlarged.push_back({area.X * scale_, area.Y * scale_, area.Width * scale_, area.Height * scale_});
+    }
+    if (target != nullptr && target->format->format == SDL_PIXELFORMAT_RGB888 &&
+        target->w == width_ * scale_ && target->h == height_ * scale_ &&
+        target->pitch % static_cast<int>(sizeof(Pixel)) == 0) {
+        Surface window = Surface::View(static_cast<Pixel*>(target->pixels), target->w, target->h,
+                                       target->pitch / static_cast<int>(sizeof(Pixel)));
+        std::vector<SDL_Rect> rects;
+        rects.reserve(areas.size());
+        for (std::size_t i = 0; i < areas.size(); ++i) {
+            EnlargeArea(frame, areas[i], scale_, window);
+            rects.push_back({enlarged[i].X, enlarged[i].Y, enlarged[i].Width, enlarged[i].Height});
+        }
+        SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+        return;
+    }
+    if (scaled_.Width() != frame.Width() * scale_ || scaled_.Height() != frame.Height() * scale_) {
+        scaled_ = Surface(frame.Width() * scale_, frame.Height() * scale_);
+    }
+    for (const Rect& area : areas) {
+        EnlargeArea(frame, area, scale_, scaled_);
+    }
+    ShowOnWindow(window_, scaled_, changed.empty() ? std::span<const Rect>() : std::span<const Rect>(enlarged));
 }
 
 BoxResult SdlBackend::ShowMessageBox(std::string_view title, std::string_view text)

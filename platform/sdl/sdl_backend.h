@@ -31,12 +31,14 @@ public:
     BoxResult ShowMessageBox(std::string_view title, std::string_view text) override;
     void DiscardInput() override;
     std::uint32_t ClockSeed() override;
+    void ShowWindow() override;
 
 private:
     const TextRenderer& text_;
     SDL_Window* window_ = nullptr;
     int width_;
     int height_;
+    bool shown_ = false;
     int scale_ = 1;  // window pixels per playfield pixel
     Surface scaled_;  // the frame at the window's scale, when it is not 1
     SDL_Surface* shownOn_ = nullptr;  // the window surface that holds the frame shown
@@ -54,5 +56,8 @@ int ScaleFor(const char* desktopScale, float dotsPerInch);
 
 // frame enlarged scale times, each pixel a crisp square.
 void Enlarge(const Surface& frame, int scale, Surface& out);
+// Only area of frame enlarged, into out, which is already scale times frame's
+// size.
+void EnlargeArea(const Surface& frame, const Rect& area, int scale, Surface& out);
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xproto.h>
 
 #include <cstdio>
@@ -37,7 +38,7 @@ int OnXError(Display* display, XErrorEvent* error)
 
 void StartVideo()
 {
-    // A software window surface: a small frame needs no OpenGL stack.
+    // On X11 a software window surface: a small frame needs no OpenGL stack.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     const char* requested = SDL_getenv("SDL_VIDEODRIVER");
     const char* x11 = SDL_getenv("DISPLAY");
@@ -57,6 +58,11 @@ void StartVideo()
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         const std::string name = wayland != nullptr ? wayland : (x11 != nullptr ? x11 : "");
         throw std::runtime_error("cannot open the display " + name + ": " + SDL_GetError());
+    }
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0) {
+        // Wayland has no software window surface in SDL: the window's pixels
+        // go through a renderer's texture, the only way SDL shows them there.
+        SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
     }
 }
 
@@ -80,11 +86,56 @@ float DotsPerInch(SDL_Window* window)
     return millimetres > 0 ? static_cast<float>(DisplayWidth(display, screen)) * 25.4F / millimetres : 0;
 }
 
-void OnlyCloseButton(SDL_Window* /*window*/) {}
+void OnlyCloseButton(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        return;
+    }
+    // The Motif hints most window managers read: the window may be moved and
+    // closed, nothing more, and its frame has a title, a border and a window
+    // menu but no minimise or maximise button. A minimised box would leave
+    // the game frozen with nothing to see.
+    enum : unsigned long {
+        kFunctions = 1UL << 0U,
+        kDecorations = 1UL << 1U,
+        kMove = 1UL << 2U,
+        kClose = 1UL << 5U,
+        kBorder = 1UL << 1U,
+        kTitle = 1UL << 3U,
+        kMenu = 1UL << 4U,
+    };
+    const long hints[5] = {kFunctions | kDecorations, kMove | kClose, kBorder | kTitle | kMenu, 0, 0};
+    Display* display = info.info.x11.display;
+    const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, info.info.x11.window, motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(hints), 5);
+}
 
 void Show(SDL_Window* window)
 {
-    SDL_ShowWindow(window);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        SDL_ShowWindow(window);
+        return;
+    }
+    // SDL's own show waits, without a bound, for the window manager to map
+    // the window; a busy or stopped one held the game there, deaf to its
+    // close button and to SIGTERM. The map request is enough: SDL learns the
+    // window is shown when the server says so, and the expose that follows
+    // brings the frame.
+    Display* display = info.info.x11.display;
+    const Window shown = info.info.x11.window;
+    XMapRaised(display, shown);
+    // Without a window manager nobody gives the window the focus.
+    XWindowAttributes root{};
+    if (XGetWindowAttributes(display, DefaultRootWindow(display), &root) != 0 &&
+        (root.all_event_masks & SubstructureRedirectMask) == 0) {
+        XSetInputFocus(display, shown, RevertToNone, CurrentTime);
+    }
+    XFlush(display);
 }
 
 SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height, SDL_Window* owner)
@@ -93,8 +144,19 @@ SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height,
     SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DIALOG");
     SDL_Window* box = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
     SDL_ResetHint(SDL_HINT_X11_WINDOW_TYPE);
-    if (box != nullptr) {
-        SDL_SetWindowModalFor(box, owner);
+    if (box == nullptr) {
+        return nullptr;
+    }
+    SDL_SetWindowModalFor(box, owner);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(box, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+        // Modal to its owner: the window manager keeps it with its owner and
+        // over it, whatever becomes of either.
+        Display* display = info.info.x11.display;
+        const Atom modal = XInternAtom(display, "_NET_WM_STATE_MODAL", False);
+        XChangeProperty(display, info.info.x11.window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&modal), 1);
     }
     return box;
 }

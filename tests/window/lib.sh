@@ -13,10 +13,13 @@ WT_DIR=""                     # scratch directory: logs, screenshots, expected f
 WT_KEEP=0                     # 1 keeps WT_DIR after the run, for a post-mortem
 WT_XVFB_PID=""
 WT_WM_PID=""
+WT_WESTON_PID=""
+WT_WESTON_WIN=""              # weston's output: a window on the private X server
 GAME_PID=""                   # the running game, if any
 GAME_WIN=""                   # its top-level window
 GAME_STATUS=""                # its exit status, once it has ended
 WT_GAME_ENV=()                # NAME=VALUE settings for the game alone
+WT_GAME_NO_STDERR=0           # 1 starts the game with stderr closed, as some launchers do
 WT_X=0 WT_Y=0 WT_W=0 WT_H=0   # the last geometry wt_geometry read, root coordinates
 
 # A diagnostic line; the runner's own output stays machine-readable.
@@ -49,6 +52,8 @@ wt_setup() {
 
 wt_cleanup() {
     wt_stop_game
+    wt_stop_pid "$WT_WESTON_PID"
+    WT_WESTON_PID=""
     wt_stop_pid "$WT_WM_PID"
     WT_WM_PID=""
     wt_stop_pid "$WT_XVFB_PID"
@@ -168,6 +173,60 @@ EOF
     wt_wait_until "$WT_TIMEOUT" "openbox to manage the screen" wt_wm_manages
 }
 
+# --- Wayland: weston nested in the private X server ---------------------------
+
+_wt_weston_shows() {
+    [[ -S $XDG_RUNTIME_DIR/brennow-wayland ]] &&
+        WT_WESTON_WIN=$(xdotool search --onlyvisible --class '^Weston Compositor$' 2>/dev/null | head -n 1) &&
+        [[ -n $WT_WESTON_WIN ]]
+}
+
+# Starts weston with its X11 backend: a Wayland session whose output is a
+# window here (its headless backend cannot run SDL). Its socket is
+# brennow-wayland in XDG_RUNTIME_DIR.
+wt_start_weston() {
+    weston --backend=x11-backend.so --socket=brennow-wayland --width=800 --height=600 --idle-time=0 \
+        --no-config >"$WT_DIR/weston.log" 2>&1 &
+    WT_WESTON_PID=$!
+    wt_wait_until "$WT_TIMEOUT" "weston to show its output" _wt_weston_shows
+}
+
+# The playfield in weston's output: the one black rectangle below weston's
+# panel, in WT_PX WT_PY (root coordinates); fails unless it is W x H.
+_wt_find_playfield() {
+    local w=$1 h=$2 found
+    wt_geometry "$WT_WESTON_WIN" || return 1
+    import -silent -window root -crop "${WT_W}x$((WT_H - 32))+$WT_X+$((WT_Y + 32))" +repage "$WT_DIR/weston.png" || return 1
+    found=$(convert "$WT_DIR/weston.png" -fill white +opaque black -negate -trim -format '%w %h %X %Y' info: 2>/dev/null)
+    read -r fw fh fx fy <<<"$found"
+    [[ $fw == "$w" && $fh == "$h" ]] || return 1
+    WT_PX=$((WT_X + ${fx#+})) WT_PY=$((WT_Y + 32 + ${fy#+}))
+}
+
+wt_find_playfield() {
+    wt_wait_until "$WT_TIMEOUT" "a black $1x$2 playfield in weston's output" _wt_find_playfield "$@"
+}
+
+# wt_shot_root OUT X Y W H: that part of the screen.
+wt_shot_root() {
+    import -silent -window root -crop "${4}x${5}+${2}+${3}" +repage "$1"
+}
+
+_wt_root_matches() {
+    local ref=$1 out=$2
+    shift 2
+    wt_shot_root "$out" "$@" && wt_same "$out" "$ref"
+}
+
+# wt_wait_root_matches REF OUT X Y W H: waits until that part of the screen
+# looks exactly like REF.
+wt_wait_root_matches() {
+    if ! wt_wait_until "$WT_TIMEOUT" "$(basename "$2") to match $(basename "$1")" _wt_root_matches "$@"; then
+        [[ -f $2 ]] && wt_note "$(wt_diff "$2" "$1") pixels differ" && compare "$2" "$1" "${2%.*}-diff.png" 2>/dev/null
+        return 1
+    fi
+}
+
 # --- the game ------------------------------------------------------------------
 
 wt_find_game_window() {
@@ -184,7 +243,11 @@ wt_start_game() {
     xdotool mousemove $((${size%x*} - 1)) $((${size#*x} - 1))
     # SIGINT is ignored in a background job of a script; Ctrl-C in a
     # terminal reaches the game with the default action, so start it that way.
-    env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
+    if ((WT_GAME_NO_STDERR)); then
+        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>&- &
+    else
+        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
+    fi
     GAME_PID=$!
     GAME_WIN=""
     GAME_STATUS=""
