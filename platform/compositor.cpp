@@ -1,7 +1,6 @@
 #include "platform/compositor.h"
 
 #include <algorithm>
-#include <ranges>
 
 namespace platform {
 
@@ -64,9 +63,12 @@ void ComposeArea(const Form& form, Surface& frame, const Rect& area)
         // Unloaded: nothing but the background.
         frame.Draw(Surface(clip.Width, clip.Height, form.Design().BackColor), clip.X, clip.Y, clip);
     }
-    for (const Control& control : form.Controls() | std::views::reverse) {
-        if (Base(control).Visible && !std::holds_alternative<Timer>(control)) {
-            DrawControl(form.Design(), control, frame, clip);
+    // Reverse iterators rather than a reversed view: the web build's standard
+    // library has no std::views::reverse.
+    const std::vector<Control>& controls = form.Controls();
+    for (auto control = controls.rbegin(); control != controls.rend(); ++control) {
+        if (Base(*control).Visible && !std::holds_alternative<Timer>(*control)) {
+            DrawControl(form.Design(), *control, frame, clip);
         }
     }
     frame.Touch();
