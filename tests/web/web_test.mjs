@@ -218,7 +218,7 @@ try {
       ['its OK button', async (p) => {
         const box = await rectOf(p, 'box');
         // Pressed on OK and let go elsewhere: not a click; then a click.
-        const ok = [box.x + box.width / 2, box.y + box.height - 12];
+        const ok = [box.x + box.width / 2, box.y + box.height - 12 - 23 / 2];  // the button's middle
         await p.mouse.move(...ok);
         await p.mouse.down();
         await p.mouse.move(box.x + 5, box.y + 5);
