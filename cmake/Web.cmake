@@ -2,11 +2,14 @@
 # site/, a static site any web server can serve; and the least html5 page
 # built the same way, which the benchmark measures the game against.
 
-# Both wait in the browser by suspending the C++ stack (ASYNCIFY). There are
-# no files to read: the pictures and the font are in the program.
+# Debian's emscripten links with tools that run on node and need Debian's
+# node modules; a node from elsewhere does not look there by itself.
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+
+# Both wait in the browser by suspending the C++ stack (ASYNCIFY).
 set(web_link_options
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=16384
-  -sENVIRONMENT=web -sFILESYSTEM=0 -sALLOW_MEMORY_GROWTH=1 -sTEXTDECODER=2)
+  -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sTEXTDECODER=2)
 set(web_site ${CMAKE_BINARY_DIR}/site)
 
 add_library(brennow_web STATIC platform/web/web_backend.cpp)
