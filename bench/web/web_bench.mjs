@@ -23,7 +23,7 @@ async function sample(page) {
   await sleep(SAMPLE * 1000);
   const seen = await page.evaluate((t) => ({
     timers: window.__seen.timers.filter((p) => p.t > t).length,
-    puts: new Set(window.__seen.puts.filter((p) => p.t > t).map((p) => p.t)).size,
+    puts: new Set(window.__seen.puts.filter((p) => p.t > t).map((p) => p.frame)).size,
     now: performance.now(),
   }), since);
   const seconds = (seen.now - since) / 1000;

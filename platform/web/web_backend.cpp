@@ -82,6 +82,12 @@ EM_JS(void, brennow_place, (const char* id, double* place), {
     HEAPF64[(place >> 3) + 3] = r.height;
 });
 
+// Whether the page has the parts the game needs. emscripten's html5 calls
+// throw a JavaScript error, not a C++ one, for a part that is missing.
+EM_JS(int, brennow_page_complete, (), {
+    return ['canvas', 'modal', 'box', 'box-title'].every((id) => document.getElementById(id) !== null) ? 1 : 0;
+});
+
 EM_JS(void, brennow_show_failure, (const char* report), {
     const failure = document.getElementById('failure');
     const stage = document.getElementById('stage');
@@ -276,6 +282,9 @@ WebBackend::WebBackend(int width, int height, const TextRenderer& text)
       rgba_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0xFF),
       start_(emscripten_get_now())
 {
+    if (brennow_page_complete() == 0) {
+        throw std::runtime_error("the page has no playfield to draw on");
+    }
     const bool listening =
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, OnKeyDown) ==
             EMSCRIPTEN_RESULT_SUCCESS &&

@@ -22,12 +22,13 @@ const TYPES = {
 
 // Serves dir on 127.0.0.1 at a free port, as any static web server would.
 // Records what was sent, so that the transfer size can be told.
-export async function serve(dir) {
+export async function serve(site) {
+  const dir = path.resolve(site);
   const sent = [];
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     const file = path.join(dir, name.endsWith('/') ? name + 'index.html' : name);
-    if (!file.startsWith(path.resolve(dir)) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+    if (!file.startsWith(dir) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
       response.writeHead(404).end();
       return;
     }
@@ -72,11 +73,19 @@ export async function launch() {
 export const HOOKS = `(() => {
   const seen = { puts: [], timers: [] };
   window.__seen = seen;
+  // The puts of one presented frame come in one go: they share a frame number.
+  let frame = 0;
+  let open = false;
   const put = CanvasRenderingContext2D.prototype.putImageData;
   CanvasRenderingContext2D.prototype.putImageData = function (...args) {
     if (this.canvas.id === 'canvas') {
+      if (!open) {
+        open = true;
+        frame += 1;
+        queueMicrotask(() => { open = false; });
+      }
       const rect = args.length >= 7 ? args.slice(3, 7) : [0, 0, args[0].width, args[0].height];
-      seen.puts.push({ t: performance.now(), rect });
+      seen.puts.push({ t: performance.now(), rect, frame });
     }
     return put.apply(this, args);
   };

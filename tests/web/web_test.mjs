@@ -161,7 +161,10 @@ try {
     await sleep(2500);
     const round = await page.evaluate((t, score) => {
       const after = window.__seen.puts.filter((p) => p.t > t);
-      const times = (match) => [...new Set(after.filter((p) => match(p.rect)).map((p) => p.t))];
+      const times = (match) => {
+        const frames = new Map(after.filter((p) => match(p.rect)).map((p) => [p.frame, p.t]));
+        return [...frames.values()];
+      };
       return {
         moves: times((r) => r[2] === 20 && r[3] === 20 || r[2] === 21 || r[3] === 21).length,
         scores: times((r) => r.join() === score.join()),
@@ -178,7 +181,7 @@ try {
     for (let attempt = 0; attempt < 40 && !compared; ++attempt) {
       const seen = await page.evaluate((t, score) => {
         const changes = new Set(window.__seen.puts.filter((p) => p.t > t && p.rect.join() === score.join())
-          .map((p) => p.t)).size;
+          .map((p) => p.frame)).size;
         const context = document.getElementById('canvas').getContext('2d');
         return { changes, pixels: [...context.getImageData(...score).data] };
       }, clicked, SCORE);
@@ -284,7 +287,9 @@ try {
       fs.copyFileSync(path.join(site, name), path.join(broken, name));
     }
     const html = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
-    fs.writeFileSync(path.join(broken, 'index.html'), html.replace('id="canvas"', 'id="not-the-canvas"'));
+    // The page as it is, but its playfield gone by the time the game starts.
+    fs.writeFileSync(path.join(broken, 'index.html'),
+                     html.replace('<script async', '<script>document.getElementById("canvas").remove();</script>\n<script async'));
     const brokenServer = await serve(broken);
     const page = await openPage(browser, brokenServer.url);
     await waitFor(page, () => document.documentElement.dataset.ended === 'failure');
