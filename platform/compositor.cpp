@@ -64,7 +64,7 @@ void ComposeArea(const Form& form, Surface& frame, const Rect& area)
         frame.Draw(Surface(clip.Width, clip.Height, form.Design().BackColor), clip.X, clip.Y, clip);
     }
     // Reverse iterators rather than std::views::reverse, which Clang 14 cannot
-    // compile with GCC 12's library.
+    // compile with GCC 12's library and the web build's library lacks.
     const std::vector<Control>& controls = form.Controls();
     for (auto control = controls.rbegin(); control != controls.rend(); ++control) {
         if (Base(*control).Visible && !std::holds_alternative<Timer>(*control)) {

@@ -98,7 +98,8 @@ void Runtime::Fail(const RuntimeError& error)
 {
     finished_ = true;
     exitStatus_ = 1;
-    const std::string report = ErrorReport(error);
+    failure_ = ErrorReport(error);
+    const std::string& report = failure_;
     // Once the player has asked to quit, a box would only hold the exit up.
     BoxResult result = BoxResult::NotShown;
     if (!quitRequested_) {

@@ -62,6 +62,8 @@ public:
     bool Modal() const { return modal_; }
     // The window was closed or the program told to end while a box was open.
     bool QuitRequested() const { return quitRequested_; }
+    // The report of the run-time error that ended the program; empty if none.
+    const std::string& FailureReport() const { return failure_; }
 
     // For tools that trace or check a run: called after each input event the
     // loop or Deliver dispatched, and after each timer tick with its timer.
@@ -136,6 +138,7 @@ private:
     int exitStatus_ = 0;
     bool modal_ = false;
     bool quitRequested_ = false;
+    std::string failure_;
     bool exposed_ = false;
     std::optional<Target> pressed_;
     std::optional<InputEvent> next_;  // read past a run of movements, not yet dispatched

@@ -1,0 +1,96 @@
+// The web build against the least html5 page built the same way
+// (bench/web/minimal.cpp), in headless chromium, alternately, each start
+// cold (a fresh browser and profile): time to the first frame, what the page
+// transfers gzipped, the main thread's busy time and wake-ups while waiting
+// for the click and during a round. Medians of RUNS starts (default 5).
+//   node bench/web/web_bench.mjs build-web/site build-web/bench/minimal
+import { busyTime, launch, openPage, rectOf, serve, median, waitFor, WIDTH, HEIGHT } from '../../tests/web/lib.mjs';
+
+const [site, minimal] = process.argv.slice(2);
+if (!minimal) {
+  console.error('usage: node web_bench.mjs SITE_DIR MINIMAL_DIR');
+  process.exit(2);
+}
+const RUNS = Number(process.env.RUNS || 5);
+const SAMPLE = Number(process.env.SAMPLE || 5);  // seconds each of waiting and of a round
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// The main thread over SAMPLE seconds: busy share, wake-ups (timers and
+// animation frames asked for) and frames presented, per second.
+async function sample(page) {
+  const since = await page.evaluate(() => performance.now());
+  const busy = await busyTime(page);
+  await sleep(SAMPLE * 1000);
+  const seen = await page.evaluate((t) => ({
+    timers: window.__seen.timers.filter((p) => p.t > t).length,
+    puts: new Set(window.__seen.puts.filter((p) => p.t > t).map((p) => p.frame)).size,
+    now: performance.now(),
+  }), since);
+  const seconds = (seen.now - since) / 1000;
+  return {
+    cpu: (100 * (await busyTime(page) - busy)) / seconds,
+    wakeups: seen.timers / seconds,
+    fps: seen.puts / seconds,
+  };
+}
+
+async function point(page, x, y) {
+  const canvas = await rectOf(page, 'canvas');
+  return [canvas.x + (x + 0.5) * (canvas.width / WIDTH), canvas.y + (y + 0.5) * (canvas.height / HEIGHT)];
+}
+
+async function run(kind, dir) {
+  const server = await serve(dir);
+  const browser = await launch();
+  try {
+    const page = await openPage(browser, server.url);
+    await waitFor(page, () => window.__seen.puts.length > 0, undefined, 30000);
+    const first = await page.evaluate(() => window.__seen.puts[0].t);
+    await sleep(500);
+    const transfer = server.sent.reduce((sum, s) => sum + s.gzipped, 0);
+    const raw = server.sent.reduce((sum, s) => sum + s.bytes, 0);
+    const waiting = await sample(page);
+    if (kind === 'game') {
+      // A round with the figure walked off the playfield, so that it lasts.
+      for (let i = 0; i < 70; ++i) {
+        await page.keyboard.press('ArrowLeft');
+      }
+      await page.mouse.move(...(await point(page, 200, 180)));
+      await page.mouse.click(...(await point(page, 200, 180)));
+    } else {
+      await page.mouse.click(...(await point(page, 200, 180)));
+    }
+    await sleep(300);
+    const round = await sample(page);
+    return { first, transfer, raw, waiting, round };
+  } finally {
+    await browser.close();
+    await server.close();
+  }
+}
+
+const results = { game: [], minimal: [] };
+for (let i = 0; i < RUNS; ++i) {
+  results.game.push(await run('game', site));
+  results.minimal.push(await run('minimal', minimal));
+  process.stderr.write(`run ${i + 1} of ${RUNS}\n`);
+}
+
+const pick = (kind, get) => median(results[kind].map(get));
+const rows = [
+  ['time to first frame', (r) => r.first, 'ms', 0],
+  ['transfer, gzipped', (r) => r.transfer / 1024, 'KiB', 0],
+  ['transfer, as stored', (r) => r.raw / 1024, 'KiB', 0],
+  ['main thread busy while waiting', (r) => r.waiting.cpu, '%', 2],
+  ['wake-ups while waiting', (r) => r.waiting.wakeups, '/s', 2],
+  ['frames while waiting', (r) => r.waiting.fps, '/s', 2],
+  ['main thread busy in a round', (r) => r.round.cpu, '%', 1],
+  ['wake-ups in a round', (r) => r.round.wakeups, '/s', 1],
+  ['frames in a round', (r) => r.round.fps, '/s', 1],
+];
+console.log(`headless chromium, medians of ${RUNS} cold starts, ${SAMPLE} s samples`);
+console.log(`${''.padEnd(32)}${'game'.padStart(10)}${'minimal'.padStart(10)}`);
+for (const [name, get, unit, digits] of rows) {
+  console.log(`${name.padEnd(32)}${pick('game', get).toFixed(digits).padStart(10)}` +
+              `${pick('minimal', get).toFixed(digits).padStart(10)}  ${unit}`);
+}

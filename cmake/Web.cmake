@@ -1,0 +1,30 @@
+# The web build: the game as brennow.js and brennow.wasm beside its page in
+# site/, a static site any web server can serve; and the least html5 page
+# built the same way, which the benchmark measures the game against.
+
+# Debian's emscripten links with tools that run on node and need Debian's
+# node modules; a node from elsewhere does not look there by itself.
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+
+# Both wait in the browser by suspending the C++ stack (ASYNCIFY).
+set(web_link_options
+  -sASYNCIFY -sASYNCIFY_STACK_SIZE=16384
+  -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sTEXTDECODER=2)
+set(web_site ${CMAKE_BINARY_DIR}/site)
+
+add_library(brennow_web STATIC platform/web/web_backend.cpp)
+target_link_libraries(brennow_web PUBLIC brennow_platform)
+
+add_executable(brennow app/web_main.cpp)
+target_link_libraries(brennow PRIVATE brennow_game brennow_web)
+target_link_options(brennow PRIVATE ${web_link_options})
+set_target_properties(brennow PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${web_site})
+configure_file(app/web/index.html ${web_site}/index.html @ONLY)
+configure_file(assets/icons/brennow-32.png ${web_site}/favicon.png COPYONLY)
+
+set(minimal_site ${CMAKE_BINARY_DIR}/bench/minimal)
+add_executable(brennow_minimal bench/web/minimal.cpp)
+target_link_options(brennow_minimal PRIVATE ${web_link_options})
+set_target_properties(brennow_minimal PROPERTIES OUTPUT_NAME minimal SUFFIX .js
+                      RUNTIME_OUTPUT_DIRECTORY ${minimal_site})
+configure_file(bench/web/minimal.html ${minimal_site}/index.html COPYONLY)

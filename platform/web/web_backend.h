@@ -1,0 +1,67 @@
+// The game in a web page, on emscripten's html5 API: the playfield is a
+// canvas, the message box is drawn over it, and the wait suspends the C++
+// stack (ASYNCIFY) until an input callback or the deadline wakes it, so an
+// idle page runs no code at all.
+#pragma once
+
+#include <deque>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/message_box.h"
+#include "platform/text.h"
+
+namespace platform {
+
+class WebBackend : public Backend {
+public:
+    // Takes over the page's canvas (#canvas); the box draws its text with
+    // text, which must outlive the backend.
+    WebBackend(int width, int height, const TextRenderer& text);
+    ~WebBackend() override;
+    WebBackend(const WebBackend&) = delete;
+    WebBackend& operator=(const WebBackend&) = delete;
+
+    Time Now() override;
+    std::optional<InputEvent> WaitEvent(std::optional<Time> deadline) override;
+    void Present(const Surface& frame, std::span<const Rect> changed) override;
+    BoxResult ShowMessageBox(std::string_view title, std::string_view text) override;
+    void DiscardInput() override;
+    std::uint32_t ClockSeed() override;
+
+    // What the html5 callbacks hand over. While the C++ stack is suspended
+    // they may only queue and wake the wait.
+    void QueueGame(const InputEvent& event);
+    struct BoxInput {
+        enum Kind { Down, Move, Up, Dismiss } What = Move;
+        int X = 0;  // box pixels
+        int Y = 0;
+    };
+    void QueueBox(const BoxInput& input);
+    bool BoxOpen() const { return boxOpen_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+private:
+    void ShowBoxPixels(const Surface& pixels);
+
+    const TextRenderer& text_;
+    int width_;
+    int height_;
+    std::vector<unsigned char> rgba_;  // the canvas's pixels as ImageData wants them
+    std::deque<InputEvent> input_;
+    std::deque<BoxInput> boxInput_;
+    bool boxOpen_ = false;
+    double start_;  // the page's clock when the backend began, in milliseconds
+};
+
+// The virtual-key code for a browser's keyCode, or 0 for a key the game does
+// not receive: the same keys the desktop build passes on.
+int WebKeyCode(unsigned long keyCode);
+
+// Shows report in the page in place of the playfield; the program has ended.
+void ShowFailureInPage(std::string_view report);
+
+}  // namespace platform

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# The web tests: installs chromium and the pinned puppeteer-core if missing,
+# then drives the site in headless chromium.
+#   tests/web/run.sh BRENNOW_FRAME BRENNOW_BOX SITE_DIR
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+"$here/setup.sh"
+exec node "$here/web_test.mjs" "$@"
