@@ -9,6 +9,13 @@ struct SDL_Window;
 
 namespace platform::window_system {
 
+// Opens each standard descriptor that was closed at start on a null device,
+// before anything else opens a file: otherwise the next file opened takes
+// its number, and a line written to standard error could go into the
+// display's connection and hang the game. Where a program has no standard
+// descriptors of its own, nothing.
+void OpenStandardDescriptors();
+
 // Starts SDL's video on this window system. Throws std::runtime_error with a
 // one-line reason when there is no display to open.
 void StartVideo();

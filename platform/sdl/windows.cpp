@@ -129,6 +129,9 @@ SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height,
     return box;
 }
 
+// A windowed program starts without standard descriptors: nothing to mend.
+void OpenStandardDescriptors() {}
+
 void ReportFailure(const char* title, const char* text)
 {
     // A windowed program has no console: what it writes to standard error

@@ -7,6 +7,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xproto.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -159,6 +161,15 @@ SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height,
                         PropModeReplace, reinterpret_cast<const unsigned char*>(&modal), 1);
     }
     return box;
+}
+
+void OpenStandardDescriptors()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && open("/dev/null", O_RDWR) == -1) {
+            return;
+        }
+    }
 }
 
 void ReportFailure(const char* /*title*/, const char* /*text*/) {}
