@@ -427,3 +427,24 @@ wt_hold_unchanged() {
 wt_wait_lit() {
     wt_wait_until "$WT_TIMEOUT" "something to show in $(basename "$2")" _wt_shot_lit "$@"
 }
+
+# wt_run_case NAME COMMAND...: runs one case, says "ok - NAME" or "not ok -
+# NAME", counts it in WT_PASSED or WT_FAILED (the screenshots and logs of a
+# failed case are kept) and stops the game it left. WT_FILTER=REGEX runs only
+# the cases whose names match.
+WT_PASSED=0
+WT_FAILED=0
+wt_run_case() {
+    local name=$1
+    shift
+    [[ -z ${WT_FILTER:-} || $name =~ $WT_FILTER ]] || return 0
+    if "$@"; then
+        echo "ok - $name"
+        WT_PASSED=$((WT_PASSED + 1))
+    else
+        echo "not ok - $name"
+        WT_FAILED=$((WT_FAILED + 1))
+        WT_KEEP=1
+    fi
+    wt_stop_game
+}

@@ -632,25 +632,6 @@ case_wayland() {
 
 # --- runner ----------------------------------------------------------------------
 
-passed=0
-failed=0
-
-run_case() {
-    local name=$1
-    shift
-    # WT_FILTER=REGEX runs only the cases whose names match.
-    [[ -z ${WT_FILTER:-} || $name =~ $WT_FILTER ]] || return 0
-    if "$@"; then
-        echo "ok - $name"
-        passed=$((passed + 1))
-    else
-        echo "not ok - $name"
-        failed=$((failed + 1))
-        WT_KEEP=1
-    fi
-    wt_stop_game
-}
-
 wt_setup || exit 1
 if ! wt_start_display || ! wt_start_wm; then
     echo "not ok - the X server and the window manager start"
@@ -659,43 +640,43 @@ if ! wt_start_display || ! wt_start_wm; then
     exit 1
 fi
 
-run_case "window at load: caption, size, fixed size, first frame" case_window_at_load
-run_case "arrow keys steer the figure as headless" case_arrow_keys
-run_case "a mouse move steers the figure as headless" case_mouse_move
-run_case "a drag that leaves the window keeps steering" case_drag_out
-run_case "German layout: ö redraws in place, keypad 4 without NumLock steps left" case_german_keys
-run_case "at twice the density: twice the size, crisp, steered in playfield pixels" case_scaled
-run_case "a round: start, score, collision box, dismiss, start again" case_round
-run_case "closing the waiting window ends with status 0" close_case close
-run_case "closing the window during a round ends with status 0" close_case close during-round
-run_case "SIGTERM ends with status 0" close_case TERM
-run_case "SIGTERM during a round ends with status 0" close_case TERM during-round
-run_case "SIGINT ends with status 0" close_case INT
-run_case "the box: title, owner, place, fixed size, as drawn headless; Enter closes it" case_box
-run_case "a click on OK closes the box and the window waits again" box_dismiss_case click
-run_case "Escape closes the box" box_dismiss_case Escape
-run_case "Space closes the box" box_dismiss_case space
-run_case "the box's close button closes it" box_dismiss_case close
-run_case "clicks, keys and moves to the game window while the box is open are dropped" case_box_drops_input
-run_case "closing the game window while the box is open ends with status 0" box_quit_case close
-run_case "SIGTERM while the box is open ends with status 0" box_quit_case TERM
-run_case "SIGINT while the box is open ends with status 0" box_quit_case INT
-run_case "a box that cannot be shown: its text on stderr, the game goes on" case_box_not_shown
-run_case "SIGSTOP for a second, then SIGCONT: the round goes on" case_stop_continue
-run_case "the X server killed during a round: the game ends within a second" case_display_killed
-run_case "the window manager stopped at start-up: SIGTERM ends with status 0 within a second" wm_stopped_case TERM start
-run_case "the window manager stopped at start-up: SIGINT ends with status 0 within a second" wm_stopped_case INT start
-run_case "the window manager stopped at game over: SIGTERM ends with status 0 within a second" wm_stopped_case TERM over
-run_case "stderr closed: the exit report does not hang a close request" stderr_closed_case stats
-run_case "stderr closed: a box that cannot be shown, the game goes on and a close ends it" stderr_closed_case box
-run_case "the game window and the box offer only the close button" case_only_close_button
-run_case "a flood of pointer movements leaves memory where it was" case_flood
-run_case "a release over the title bar or the desktop is no click" case_release_outside
-run_case "on Wayland: the playfield as headless, keys steer, SIGTERM" case_wayland
-run_case "without DISPLAY: one line on stderr, status 1" no_display_case -u DISPLAY
-run_case "without DISPLAY, an unreachable Wayland display: one line on stderr, status 1" \
+wt_run_case "window at load: caption, size, fixed size, first frame" case_window_at_load
+wt_run_case "arrow keys steer the figure as headless" case_arrow_keys
+wt_run_case "a mouse move steers the figure as headless" case_mouse_move
+wt_run_case "a drag that leaves the window keeps steering" case_drag_out
+wt_run_case "German layout: ö redraws in place, keypad 4 without NumLock steps left" case_german_keys
+wt_run_case "at twice the density: twice the size, crisp, steered in playfield pixels" case_scaled
+wt_run_case "a round: start, score, collision box, dismiss, start again" case_round
+wt_run_case "closing the waiting window ends with status 0" close_case close
+wt_run_case "closing the window during a round ends with status 0" close_case close during-round
+wt_run_case "SIGTERM ends with status 0" close_case TERM
+wt_run_case "SIGTERM during a round ends with status 0" close_case TERM during-round
+wt_run_case "SIGINT ends with status 0" close_case INT
+wt_run_case "the box: title, owner, place, fixed size, as drawn headless; Enter closes it" case_box
+wt_run_case "a click on OK closes the box and the window waits again" box_dismiss_case click
+wt_run_case "Escape closes the box" box_dismiss_case Escape
+wt_run_case "Space closes the box" box_dismiss_case space
+wt_run_case "the box's close button closes it" box_dismiss_case close
+wt_run_case "clicks, keys and moves to the game window while the box is open are dropped" case_box_drops_input
+wt_run_case "closing the game window while the box is open ends with status 0" box_quit_case close
+wt_run_case "SIGTERM while the box is open ends with status 0" box_quit_case TERM
+wt_run_case "SIGINT while the box is open ends with status 0" box_quit_case INT
+wt_run_case "a box that cannot be shown: its text on stderr, the game goes on" case_box_not_shown
+wt_run_case "SIGSTOP for a second, then SIGCONT: the round goes on" case_stop_continue
+wt_run_case "the X server killed during a round: the game ends within a second" case_display_killed
+wt_run_case "the window manager stopped at start-up: SIGTERM ends with status 0 within a second" wm_stopped_case TERM start
+wt_run_case "the window manager stopped at start-up: SIGINT ends with status 0 within a second" wm_stopped_case INT start
+wt_run_case "the window manager stopped at game over: SIGTERM ends with status 0 within a second" wm_stopped_case TERM over
+wt_run_case "stderr closed: the exit report does not hang a close request" stderr_closed_case stats
+wt_run_case "stderr closed: a box that cannot be shown, the game goes on and a close ends it" stderr_closed_case box
+wt_run_case "the game window and the box offer only the close button" case_only_close_button
+wt_run_case "a flood of pointer movements leaves memory where it was" case_flood
+wt_run_case "a release over the title bar or the desktop is no click" case_release_outside
+wt_run_case "on Wayland: the playfield as headless, keys steer, SIGTERM" case_wayland
+wt_run_case "without DISPLAY: one line on stderr, status 1" no_display_case -u DISPLAY
+wt_run_case "without DISPLAY, an unreachable Wayland display: one line on stderr, status 1" \
     no_display_case -u DISPLAY WAYLAND_DISPLAY=brennow-none
-run_case "with an unreachable display: one line on stderr, status 1" no_display_case DISPLAY=:987
+wt_run_case "with an unreachable display: one line on stderr, status 1" no_display_case DISPLAY=:987
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+echo "$WT_PASSED passed, $WT_FAILED failed"
+((WT_FAILED == 0))
