@@ -159,7 +159,16 @@ case_idle_and_round() {
     xdotool key --delay 5 --repeat 70 --repeat-delay 0 Left
     wt_shot "$GAME_WIN" "$WT_DIR/round-before.png" "${OBSTACLE_ROW[@]}" || return 1
     click_at "${PROMPT_POINT[@]}"
-    wt_wait_changed "$GAME_WIN" "$WT_DIR/round-before.png" "$WT_DIR/round-moving.png" "${OBSTACLE_ROW[@]}" || return 1
+    # Now and then Wine loses a click that follows a burst of keys at once; a
+    # second click on the form during a round changes nothing, so it is
+    # clicked once more, and said.
+    if ! WT_TIMEOUT=4 wt_wait_changed "$GAME_WIN" "$WT_DIR/round-before.png" "$WT_DIR/round-moving.png" \
+        "${OBSTACLE_ROW[@]}"; then
+        wt_note "the start click was lost; clicked again"
+        click_at "${PROMPT_POINT[@]}"
+        wt_wait_changed "$GAME_WIN" "$WT_DIR/round-before.png" "$WT_DIR/round-moving.png" "${OBSTACLE_ROW[@]}" ||
+            return 1
+    fi
     before=$(cpu_ticks "$GAME_PID")
     sleep 10
     after=$(cpu_ticks "$GAME_PID")
@@ -188,23 +197,6 @@ case_dense() {
 
 # --- runner ----------------------------------------------------------------------
 
-passed=0
-failed=0
-
-run_case() {
-    local name=$1
-    shift
-    if "$@"; then
-        echo "ok - $name"
-        passed=$((passed + 1))
-    else
-        echo "not ok - $name"
-        failed=$((failed + 1))
-        WT_KEEP=1
-    fi
-    wt_stop_game
-}
-
 wt_setup || exit 1
 make_launcher
 if ! wt_start_display || ! wt_start_wm; then
@@ -214,12 +206,12 @@ if ! wt_start_display || ! wt_start_wm; then
     exit 1
 fi
 
-run_case "window at load: caption, size, fixed size, only the close button, first frame" case_window_at_load
-run_case "arrow keys and a mouse move steer the figure as headless" case_keys_and_mouse
-run_case "a lost round: the box owned by the window, as drawn headless; Enter closes it" case_box
-run_case "closing the window ends with status 0" case_close
-run_case "next to no CPU while waiting; a round's cadence" case_idle_and_round
-run_case "at twice the density Windows gives: twice the size, crisp" case_dense
+wt_run_case "window at load: caption, size, fixed size, only the close button, first frame" case_window_at_load
+wt_run_case "arrow keys and a mouse move steer the figure as headless" case_keys_and_mouse
+wt_run_case "a lost round: the box owned by the window, as drawn headless; Enter closes it" case_box
+wt_run_case "closing the window ends with status 0" case_close
+wt_run_case "next to no CPU while waiting; a round's cadence" case_idle_and_round
+wt_run_case "at twice the density Windows gives: twice the size, crisp" case_dense
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+echo "$WT_PASSED passed, $WT_FAILED failed"
+((WT_FAILED == 0))
