@@ -25,6 +25,16 @@ const TYPES = {
 export async function serve(site) {
   const dir = path.resolve(site);
   const sent = [];
+  // Compressed once, before the first request: compressing while serving
+  // would hold every response back and be counted in the page's times.
+  const sizes = new Map();
+  const gzipped = (file, body) => sizes.get(file) ?? zlib.gzipSync(body, { level: 9 }).length;
+  for (const entry of fs.readdirSync(dir, { recursive: true, withFileTypes: true })) {
+    if (entry.isFile()) {
+      const file = path.join(entry.path ?? entry.parentPath, entry.name);
+      sizes.set(file, zlib.gzipSync(fs.readFileSync(file), { level: 9 }).length);
+    }
+  }
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     const file = path.join(dir, name.endsWith('/') ? name + 'index.html' : name);
@@ -33,7 +43,7 @@ export async function serve(site) {
       return;
     }
     const body = fs.readFileSync(file);
-    sent.push({ file, bytes: body.length, gzipped: zlib.gzipSync(body, { level: 9 }).length });
+    sent.push({ file, bytes: body.length, gzipped: gzipped(file, body) });
     response.writeHead(200, {
       'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
       'Cache-Control': 'no-store',
