@@ -281,15 +281,20 @@ try {
   }
 
   // --- a page the game cannot run in tells so in the page ----------------------
-  {
+  const html = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+  const brokenSites = [
+    // The page as it is, but its playfield gone by the time the game starts.
+    ['the playfield is missing', (dir) => fs.writeFileSync(path.join(dir, 'index.html'),
+      html.replace('<script async', '<script>document.getElementById("canvas").remove();</script>\n<script async'))],
+    // A site copied without the program's code.
+    ['the program\'s code is missing', (dir) => fs.rmSync(path.join(dir, 'brennow.wasm'))],
+  ];
+  for (const [what, breakIt] of brokenSites) {
     const broken = fs.mkdtempSync(path.join(tmp, 'site-'));
     for (const name of fs.readdirSync(site)) {
       fs.copyFileSync(path.join(site, name), path.join(broken, name));
     }
-    const html = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
-    // The page as it is, but its playfield gone by the time the game starts.
-    fs.writeFileSync(path.join(broken, 'index.html'),
-                     html.replace('<script async', '<script>document.getElementById("canvas").remove();</script>\n<script async'));
+    breakIt(broken);
     const brokenServer = await serve(broken);
     const page = await openPage(browser, brokenServer.url);
     await waitFor(page, () => document.documentElement.dataset.ended === 'failure');
@@ -297,7 +302,7 @@ try {
       stage: document.getElementById('stage').hidden,
       text: document.getElementById('failure').textContent,
     }));
-    check(shown.stage && /cannot run/.test(shown.text), 'an error that ends the game shows in the page, not the canvas',
+    check(shown.stage && /cannot run/.test(shown.text), `${what}: the page says so in place of the playfield`,
           JSON.stringify(shown));
     await page.close();
     await brokenServer.close();
