@@ -81,4 +81,17 @@ enum Code : int {
     NoCode = 0xFF,  // a key the old desktop had no code for
 };
 
+// Whether the old desktop gave a key this code; for a backend whose window
+// system hands over these codes already (browsers do), anything else is
+// NoCode.
+constexpr bool IsKnown(int code)
+{
+    const auto within = [code](int first, int last) { return code >= first && code <= last; };
+    return code == Back || code == Tab || code == Clear || code == Return || within(Shift, Capital) ||
+           code == Escape || within(Space, Select) || within(Execute, Help) || within(Digit0, Digit0 + 9) ||
+           within(A, A + 25) || within(LeftWindows, Apps) || within(Sleep, F1 + 23) || code == NumLock ||
+           code == ScrollLock || within(BrowserBack, LaunchApp2) || within(Semicolon, Grave) ||
+           within(LeftBracket, Oem8) || code == Oem102;
+}
+
 }  // namespace platform::vk

@@ -7,6 +7,9 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+
+#include "platform/virtual_keys.h"
 
 // The page's parts, by id: #canvas the playfield, #modal the layer that
 // holds the box over it and takes every click while the box is open, #box
@@ -151,7 +154,8 @@ Position PixelAt(const char* id, long clientX, long clientY, int width, int heig
 bool PageKey(int code)
 {
     switch (code) {
-    case 32: case 33: case 34: case 35: case 36: case 37: case 38: case 39: case 40: case 8:
+    case vk::Space: case vk::Prior: case vk::Next: case vk::End: case vk::Home: case vk::Left: case vk::Up:
+    case vk::Right: case vk::Down: case vk::Back:
         return true;
     default:
         return false;
@@ -161,22 +165,17 @@ bool PageKey(int code)
 EM_BOOL OnKeyDown(int /*type*/, const EmscriptenKeyboardEvent* event, void* data)
 {
     auto& backend = *static_cast<WebBackend*>(data);
-    const int code = WebKeyCode(event->keyCode);
+    const int code = WebKeyCode(event->keyCode, event->key);
     if (backend.BoxOpen()) {
         // A key held since before the box opened repeats; it must not close it.
-        if (event->repeat == 0 && (code == 13 || code == 32 || code == 27)) {
+        if (event->repeat == 0 && (code == vk::Return || code == vk::Space || code == vk::Escape)) {
             backend.QueueBox({WebBackend::BoxInput::Dismiss});
         }
         return EM_TRUE;  // and nothing reaches the game or the page
     }
-    if (event->metaKey != 0) {
-        return EM_FALSE;  // the browser's own shortcuts
-    }
-    if (code != 0) {
-        backend.QueueGame(
-            KeyDownEvent{code, ShiftState(event->shiftKey != 0, event->ctrlKey != 0, event->altKey != 0)});
-    }
-    return PageKey(code) ? EM_TRUE : EM_FALSE;
+    backend.QueueGame(KeyDownEvent{code, ShiftState(event->shiftKey != 0, event->ctrlKey != 0, event->altKey != 0)});
+    // The browser's own shortcuts still work.
+    return PageKey(code) && event->metaKey == 0 ? EM_TRUE : EM_FALSE;
 }
 
 EM_BOOL OnCanvasMouse(int type, const EmscriptenMouseEvent* event, void* data)
@@ -252,23 +251,19 @@ void ToRgba(const Surface& frame, const Rect& area, std::vector<unsigned char>& 
 
 }  // namespace
 
-int WebKeyCode(unsigned long keyCode)
+int WebKeyCode(unsigned long keyCode, std::string_view key)
 {
-    // Browsers give the desktop's virtual-key codes for these keys; anything
-    // else the desktop build does not pass on either.
-    const auto code = static_cast<int>(std::min<unsigned long>(keyCode, 1000));
-    if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9') || (code >= 112 && code <= 123) ||
-        (code >= 96 && code <= 107) || (code >= 109 && code <= 111) || (code >= 32 && code <= 40) ||
-        (code >= 186 && code <= 192) || (code >= 219 && code <= 222)) {
-        return code;
-    }
+    // Browsers give the desktop's virtual-key codes, Firefox a few of its own.
+    int code = static_cast<int>(std::min<unsigned long>(keyCode, 1000));
     switch (code) {
-    case 8: case 9: case 13: case 16: case 17: case 18: case 19: case 20: case 27: case 45: case 46: case 144:
-    case 145:
-        return code;
-    default:
-        return 0;
+    case 59: code = vk::Semicolon; break;
+    case 61: code = vk::Equals; break;
+    case 173: code = key == "-" || key == "_" ? vk::Minus : code; break;  // else the mute key
+    case 224: code = vk::LeftWindows; break;
+    default: break;
     }
+    // Every key reaches the form, as on the desktop.
+    return vk::IsKnown(code) ? code : vk::NoCode;
 }
 
 void ShowFailureInPage(std::string_view report)

@@ -57,9 +57,9 @@ private:
     double start_;  // the page's clock when the backend began, in milliseconds
 };
 
-// The virtual-key code for a browser's keyCode, or 0 for a key the game does
-// not receive: the same keys the desktop build passes on.
-int WebKeyCode(unsigned long keyCode);
+// The virtual-key code the desktop build gives the same key, from a
+// browser's keyCode and key; vk::NoCode for a key it has no code for.
+int WebKeyCode(unsigned long keyCode, std::string_view key);
 
 // Shows report in the page in place of the playfield; the program has ended.
 void ShowFailureInPage(std::string_view report);
