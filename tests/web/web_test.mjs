@@ -212,6 +212,30 @@ try {
       await sleep(130);
     }
     check(compared, 'the score could be read clear of the obstacles');
+
+    // A tab the browser froze in the background: back in front, the timers
+    // catch up by one tick, as after any stall, not with a burst of them.
+    const frozen = await page.evaluate(() => performance.now());
+    await page.cdp.send('Page.setWebLifecycleState', { state: 'frozen' });
+    await sleep(2000);
+    await page.cdp.send('Page.setWebLifecycleState', { state: 'active' });
+    await sleep(500);
+    const after = await page.evaluate((t, score) => {
+      // Back in front: the first frame after the longest pause.
+      const puts = window.__seen.puts.filter((p) => p.t > t);
+      let back = 0;
+      for (let i = 1; i < puts.length; ++i) {
+        back = puts[i].t - puts[i - 1].t > puts[back].t - (back > 0 ? puts[back - 1].t : t) ? i : back;
+      }
+      const soon = puts.filter((p) => p.t >= puts[back].t && p.t < puts[back].t + 90);
+      return {
+        scores: new Set(soon.filter((p) => p.rect.join() === score.join()).map((p) => p.frame)).size,
+        frames: new Set(soon.map((p) => p.frame)).size,
+        away: puts[back].t - (back > 0 ? puts[back - 1].t : t),
+      };
+    }, frozen, SCORE);
+    check(after.away > 1500 && after.scores <= 1 && after.frames <= 8,
+          'after two seconds frozen in the background, one tick catches up, no burst', JSON.stringify(after));
     await page.close();
   }
 
