@@ -134,11 +134,12 @@ BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::st
                 switch (event.window.event) {
                 case SDL_WINDOWEVENT_CLOSE:
                     return BoxResult::Quit;
-                case SDL_WINDOWEVENT_EXPOSED:
-                    SDL_UpdateWindowSurface(owner);  // it still holds the last frame
-                    break;
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
                     SDL_RaiseWindow(box.get());  // the box keeps the focus while it is open
+                    [[fallthrough]];
+                case SDL_WINDOWEVENT_FOCUS_LOST:  // Wayland: see the game window's events
+                case SDL_WINDOWEVENT_EXPOSED:
+                    SDL_UpdateWindowSurface(owner);  // it still holds the last frame
                     break;
                 default:
                     break;
@@ -150,6 +151,8 @@ BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::st
                 case SDL_WINDOWEVENT_EXPOSED:
                 case SDL_WINDOWEVENT_SHOWN:  // Wayland may have lost what was drawn before
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
+                case SDL_WINDOWEVENT_FOCUS_GAINED:  // Wayland: a new configuration needs a new frame
+                case SDL_WINDOWEVENT_FOCUS_LOST:
                     ShowOnWindow(box.get(), picture);
                     break;
                 default:

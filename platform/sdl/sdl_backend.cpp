@@ -92,6 +92,13 @@ std::optional<InputEvent> Translate(const SDL_Event& event, Uint32 windowId, int
         // the window is shown or its surface made anew.
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+        // Wayland: the compositor tells a window it is active or no longer
+        // is by a new configuration, and the frame around the window takes
+        // it up only with the window's next frame (until then the compositor
+        // may show the window black). The game shows a new frame only when
+        // something changed, so it shows one here.
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
             return ExposeEvent{};
         default:
             return std::nullopt;
