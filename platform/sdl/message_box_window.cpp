@@ -11,11 +11,12 @@
 
 namespace platform {
 
-namespace {
+void WindowDeleter::operator()(SDL_Window* window) const
+{
+    SDL_DestroyWindow(window);
+}
 
-struct WindowDeleter {
-    void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
-};
+namespace {
 
 // Where to ask for the box so that it is centred over owner and stays on
 // owner's display. Window managers place the frame's corner there; the box's
@@ -97,17 +98,34 @@ bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect
     return rects.empty() || SDL_UpdateWindowSurfaceRects(window, rects.data(), static_cast<int>(rects.size())) == 0;
 }
 
-BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::string_view title,
+BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& renderer, std::string_view title,
                         std::string_view text)
 {
     const MessageBoxLayout layout = LayOutMessageBox(renderer, text);
     const SDL_Point at = Centre(owner, layout.Width, layout.Height);
     const std::string caption(title);
-    const std::unique_ptr<SDL_Window, WindowDeleter> box(
-        window_system::CreateDialog(caption.c_str(), at.x, at.y, layout.Width, layout.Height, owner));
-    if (!box) {
-        return BoxResult::NotShown;
+    if (box) {  // kept from the last box
+        SDL_SetWindowTitle(box.get(), caption.c_str());
+        SDL_SetWindowSize(box.get(), layout.Width, layout.Height);
+        SDL_SetWindowPosition(box.get(), at.x, at.y);
+    } else {
+        box.reset(window_system::CreateDialog(caption.c_str(), at.x, at.y, layout.Width, layout.Height, owner));
+        if (!box) {
+            return BoxResult::NotShown;
+        }
     }
+    // However the box ends, its window goes, or hides until the next box.
+    struct Closer {
+        WindowPtr& box;
+        ~Closer()
+        {
+            if (window_system::KeepsDialogs()) {
+                SDL_HideWindow(box.get());
+            } else {
+                box.reset();
+            }
+        }
+    } closer{box};
     window_system::OnlyCloseButton(box.get());
     window_system::Show(box.get());
     Surface picture = DrawMessageBox(layout, false);

@@ -232,7 +232,11 @@ void SdlBackend::ShowWindow()
 
 SdlBackend::~SdlBackend()
 {
+    // The game window first: hiding it waits for the compositor's answer,
+    // which may speak to the box's frame (see KeepsDialogs). The box is
+    // hidden already, and destroying it then waits for nothing.
     SDL_DestroyWindow(window_);
+    box_.reset();
     SDL_Quit();
 }
 
@@ -340,7 +344,7 @@ void SdlBackend::Present(const Surface& frame, std::span<const Rect> changed)
 
 BoxResult SdlBackend::ShowMessageBox(std::string_view title, std::string_view text)
 {
-    return RunMessageBox(window_, text_, title, text);
+    return RunMessageBox(window_, box_, text_, title, text);
 }
 
 void SdlBackend::DiscardInput()
