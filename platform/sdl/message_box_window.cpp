@@ -128,6 +128,11 @@ BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& r
     } closer{box};
     window_system::OnlyCloseButton(box.get());
     window_system::Show(box.get());
+    // Wayland takes a window's parent only once the window is shown, so the
+    // box becomes the game window's child here (elsewhere this repeats what
+    // CreateDialog set): kept over it, and centred on it where the
+    // compositor does that for dialogs.
+    SDL_SetWindowModalFor(box.get(), owner);
     Surface picture = DrawMessageBox(layout, false);
     if (!ShowOnWindow(box.get(), picture)) {
         return BoxResult::NotShown;
