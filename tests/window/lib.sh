@@ -21,6 +21,7 @@ GAME_STATUS=""                # its exit status, once it has ended
 WT_GAME_ENV=()                # NAME=VALUE settings for the game alone
 WT_GAME_NO_STDERR=0           # 1 starts the game with stderr closed, as some launchers do
 WT_X=0 WT_Y=0 WT_W=0 WT_H=0   # the last geometry wt_geometry read, root coordinates
+WT_BX=0 WT_BY=0 WT_BW=0 WT_BH=0  # the box wt_find_weston_box found, root coordinates
 
 # A diagnostic line; the runner's own output stays machine-readable.
 wt_note() {
