@@ -11,11 +11,12 @@
 
 namespace platform {
 
-namespace {
+void WindowDeleter::operator()(SDL_Window* window) const
+{
+    SDL_DestroyWindow(window);
+}
 
-struct WindowDeleter {
-    void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
-};
+namespace {
 
 // Where to ask for the box so that it is centred over owner and stays on
 // owner's display. Window managers place the frame's corner there; the box's
@@ -97,19 +98,41 @@ bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect
     return rects.empty() || SDL_UpdateWindowSurfaceRects(window, rects.data(), static_cast<int>(rects.size())) == 0;
 }
 
-BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::string_view title,
+BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& renderer, std::string_view title,
                         std::string_view text)
 {
     const MessageBoxLayout layout = LayOutMessageBox(renderer, text);
     const SDL_Point at = Centre(owner, layout.Width, layout.Height);
     const std::string caption(title);
-    const std::unique_ptr<SDL_Window, WindowDeleter> box(
-        window_system::CreateDialog(caption.c_str(), at.x, at.y, layout.Width, layout.Height, owner));
-    if (!box) {
-        return BoxResult::NotShown;
+    if (box) {  // kept from the last box
+        SDL_SetWindowTitle(box.get(), caption.c_str());
+        SDL_SetWindowSize(box.get(), layout.Width, layout.Height);
+        SDL_SetWindowPosition(box.get(), at.x, at.y);
+    } else {
+        box.reset(window_system::CreateDialog(caption.c_str(), at.x, at.y, layout.Width, layout.Height, owner));
+        if (!box) {
+            return BoxResult::NotShown;
+        }
     }
+    // However the box ends, its window goes, or hides until the next box.
+    struct Closer {
+        WindowPtr& box;
+        ~Closer()
+        {
+            if (window_system::KeepsDialogs()) {
+                SDL_HideWindow(box.get());
+            } else {
+                box.reset();
+            }
+        }
+    } closer{box};
     window_system::OnlyCloseButton(box.get());
     window_system::Show(box.get());
+    // Wayland takes a window's parent only once the window is shown, so the
+    // box becomes the game window's child here (elsewhere this repeats what
+    // CreateDialog set): kept over it, and centred on it where the
+    // compositor does that for dialogs.
+    SDL_SetWindowModalFor(box.get(), owner);
     Surface picture = DrawMessageBox(layout, false);
     if (!ShowOnWindow(box.get(), picture)) {
         return BoxResult::NotShown;
@@ -134,11 +157,12 @@ BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::st
                 switch (event.window.event) {
                 case SDL_WINDOWEVENT_CLOSE:
                     return BoxResult::Quit;
-                case SDL_WINDOWEVENT_EXPOSED:
-                    SDL_UpdateWindowSurface(owner);  // it still holds the last frame
-                    break;
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
                     SDL_RaiseWindow(box.get());  // the box keeps the focus while it is open
+                    [[fallthrough]];
+                case SDL_WINDOWEVENT_FOCUS_LOST:  // Wayland: see the game window's events
+                case SDL_WINDOWEVENT_EXPOSED:
+                    SDL_UpdateWindowSurface(owner);  // it still holds the last frame
                     break;
                 default:
                     break;
@@ -150,6 +174,8 @@ BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::st
                 case SDL_WINDOWEVENT_EXPOSED:
                 case SDL_WINDOWEVENT_SHOWN:  // Wayland may have lost what was drawn before
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
+                case SDL_WINDOWEVENT_FOCUS_GAINED:  // Wayland: a new configuration needs a new frame
+                case SDL_WINDOWEVENT_FOCUS_LOST:
                     ShowOnWindow(box.get(), picture);
                     break;
                 default:

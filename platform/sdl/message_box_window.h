@@ -4,6 +4,7 @@
 // the game up until it is dismissed).
 #pragma once
 
+#include <memory>
 #include <span>
 #include <string_view>
 
@@ -16,6 +17,11 @@ struct SDL_Window;
 
 namespace platform {
 
+struct WindowDeleter {
+    void operator()(SDL_Window* window) const;
+};
+using WindowPtr = std::unique_ptr<SDL_Window, WindowDeleter>;
+
 // Copies frame into window's surface and puts it on the screen; false if the
 // window has no surface to draw on. With changed given, only those parts:
 // the window's surface holds the rest already.
@@ -24,8 +30,10 @@ bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect
 // Shows the box modal for owner, centred over it, and returns once it has
 // closed. Enter, Space, Escape, a click on OK or the box's own close button
 // dismiss it. Input to owner is dropped meanwhile, and owner is repainted
-// from its window surface when it is exposed.
-BoxResult RunMessageBox(SDL_Window* owner, const TextRenderer& renderer, std::string_view title,
+// from its window surface when it is exposed. The box's window is made in
+// box, and left there, hidden, where the window system keeps it for the next
+// box.
+BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& renderer, std::string_view title,
                         std::string_view text);
 
 }  // namespace platform

@@ -92,6 +92,13 @@ std::optional<InputEvent> Translate(const SDL_Event& event, Uint32 windowId, int
         // the window is shown or its surface made anew.
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+        // Wayland: the compositor tells a window it is active or no longer
+        // is by a new configuration, and the frame around the window takes
+        // it up only with the window's next frame (until then the compositor
+        // may show the window black). The game shows a new frame only when
+        // something changed, so it shows one here.
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
             return ExposeEvent{};
         default:
             return std::nullopt;
@@ -225,7 +232,11 @@ void SdlBackend::ShowWindow()
 
 SdlBackend::~SdlBackend()
 {
+    // The game window first: hiding it waits for the compositor's answer,
+    // which may speak to the box's frame (see KeepsDialogs). The box is
+    // hidden already, and destroying it then waits for nothing.
     SDL_DestroyWindow(window_);
+    box_.reset();
     SDL_Quit();
 }
 
@@ -333,7 +344,7 @@ void SdlBackend::Present(const Surface& frame, std::span<const Rect> changed)
 
 BoxResult SdlBackend::ShowMessageBox(std::string_view title, std::string_view text)
 {
-    return RunMessageBox(window_, text_, title, text);
+    return RunMessageBox(window_, box_, text_, title, text);
 }
 
 void SdlBackend::DiscardInput()

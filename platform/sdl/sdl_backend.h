@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/sdl/message_box_window.h"
 #include "platform/text.h"
 
 struct SDL_Surface;
@@ -36,6 +37,7 @@ public:
 private:
     const TextRenderer& text_;
     SDL_Window* window_ = nullptr;
+    WindowPtr box_;  // the message box's window, where it is kept between boxes
     int width_;
     int height_;
     bool shown_ = false;

@@ -36,6 +36,13 @@ void Show(SDL_Window* window);
 // kept over it. Null when it cannot be made.
 SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height, SDL_Window* owner);
 
+// Whether the box's window is kept, hidden, for the next box rather than
+// destroyed. On Wayland SDL 2.26 leaves a destroyed window's frame (drawn by
+// libdecor) alive, and the compositor's next configuration of that frame
+// calls into the freed window: the game crashed when the game window was
+// clicked after a box.
+bool KeepsDialogs();
+
 // Shows why the game cannot go on where nobody would read standard error (a
 // windowed program on Windows has no console); nothing where it is read.
 void ReportFailure(const char* title, const char* text);

@@ -130,6 +130,11 @@ SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height,
 }
 
 // A windowed program starts without standard descriptors: nothing to mend.
+bool KeepsDialogs()
+{
+    return false;
+}
+
 void OpenStandardDescriptors() {}
 
 void ReportFailure(const char* title, const char* text)

@@ -163,6 +163,11 @@ SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height,
     return box;
 }
 
+bool KeepsDialogs()
+{
+    return std::strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0;
+}
+
 void OpenStandardDescriptors()
 {
     for (int fd = 0; fd <= 2; ++fd) {

@@ -21,6 +21,7 @@ GAME_STATUS=""                # its exit status, once it has ended
 WT_GAME_ENV=()                # NAME=VALUE settings for the game alone
 WT_GAME_NO_STDERR=0           # 1 starts the game with stderr closed, as some launchers do
 WT_X=0 WT_Y=0 WT_W=0 WT_H=0   # the last geometry wt_geometry read, root coordinates
+WT_BX=0 WT_BY=0 WT_BW=0 WT_BH=0  # the box wt_find_weston_box found, root coordinates
 
 # A diagnostic line; the runner's own output stays machine-readable.
 wt_note() {
@@ -205,6 +206,35 @@ _wt_find_playfield() {
 
 wt_find_playfield() {
     wt_wait_until "$WT_TIMEOUT" "a black $1x$2 playfield in weston's output" _wt_find_playfield "$@"
+}
+
+# wt_weston_pointer X Y: puts weston's pointer at X Y (root coordinates).
+# Inside its window weston's X11 backend moves its pointer by the X pointer's
+# steps, and once held at an edge of its output it lags behind; where the X
+# pointer enters its window it takes the position as it is. So the pointer
+# leaves weston's window first, for the screen's far corner.
+wt_weston_pointer() {
+    local size
+    size=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
+    xdotool mousemove $((${size%x*} - 1)) $((${size#*x} - 1)) mousemove "$1" "$2"
+}
+
+# The message box in weston's output: the one large area of the box's face
+# colour, in WT_BX WT_BY WT_BW WT_BH (root coordinates).
+wt_find_weston_box() {
+    local found
+    wt_geometry "$WT_WESTON_WIN" || return 1
+    import -silent -window root -crop "${WT_W}x$WT_H+$WT_X+$WT_Y" +repage "$WT_DIR/weston-box.png" || return 1
+    found=$(convert "$WT_DIR/weston-box.png" -fill white +opaque 'srgb(192,192,192)' -fill black -opaque 'srgb(192,192,192)' \
+        -negate -define connected-components:verbose=true -define connected-components:area-threshold=2000 \
+        -connected-components 4 null: 2>/dev/null | awk '$NF == "srgb(255,255,255)" { print $2; exit }')
+    [[ $found =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || return 1
+    WT_BW=${BASH_REMATCH[1]} WT_BH=${BASH_REMATCH[2]}
+    WT_BX=$((WT_X + BASH_REMATCH[3])) WT_BY=$((WT_Y + BASH_REMATCH[4]))
+}
+
+wt_no_weston_box() {
+    ! wt_find_weston_box
 }
 
 # wt_shot_root OUT X Y W H: that part of the screen.
@@ -430,8 +460,8 @@ wt_wait_lit() {
 
 # wt_run_case NAME COMMAND...: runs one case, says "ok - NAME" or "not ok -
 # NAME", counts it in WT_PASSED or WT_FAILED (the screenshots and logs of a
-# failed case are kept) and stops the game it left. WT_FILTER=REGEX runs only
-# the cases whose names match.
+# failed case are kept) and stops the game and weston it left. WT_FILTER=REGEX
+# runs only the cases whose names match.
 WT_PASSED=0
 WT_FAILED=0
 wt_run_case() {
@@ -447,4 +477,6 @@ wt_run_case() {
         WT_KEEP=1
     fi
     wt_stop_game
+    wt_stop_pid "$WT_WESTON_PID"
+    WT_WESTON_PID=""
 }

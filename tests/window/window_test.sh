@@ -589,45 +589,123 @@ case_release_outside() {
     start_round outside
 }
 
-# On Wayland alone (weston nested in the X server, the game told only
-# WAYLAND_DISPLAY): the playfield as drawn headless, keys steer, SIGTERM ends
-# the game with status 0. (Weston follows the X pointer's jumps only now and
-# then, so a click cannot be placed reliably: the box is not tested here.)
-case_wayland() {
-    wt_start_weston || return 1
-    # The X pointer is weston's pointer, and weston draws it: it rests over
-    # weston's panel, where no window goes.
+# --- Wayland: weston nested in the X server, the game told only WAYLAND_DISPLAY ---
+
+# The X pointer is weston's pointer, and weston draws it: it rests over
+# weston's panel, where no window goes. It goes there in one jump, so the game
+# sees no movement on its way.
+wl_park_pointer() {
     wt_geometry "$WT_WESTON_WIN" || return 1
-    xdotool mousemove $((WT_X + 400)) $((WT_Y + 10))
-    "$FRAME" "$WT_DIR/wl-load.ppm" || return 1
-    "$FRAME" "$WT_DIR/wl-keys.ppm" key:39 key:39 || return 1
-    # Under load, nested weston now and then leaves a new window black for
-    # good although the game presented its frame and waits for input (not
-    # understood yet): the game is started a second time then, and it is said.
-    local try
-    for try in 1 2; do
-        # Mesa, libdecor and fontconfig leave allocations at exit that the
-        # leak sanitizer would report as the game's; the X11 cases check ours.
-        env --default-signal=INT,QUIT -u DISPLAY WAYLAND_DISPLAY=brennow-wayland LC_ALL=C \
-            ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$GAME" \
-            >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
-        GAME_PID=$!
-        WT_TIMEOUT=6 wt_find_playfield 464 349 2>/dev/null && break
-        wt_note "on Wayland the window stayed black (launch $try)"
-        wt_stop_game
-        ((try == 1)) || return 1
-    done
-    local at=("$WT_PX" "$WT_PY" 464 349)
-    wt_wait_root_matches "$WT_DIR/wl-load.ppm" "$WT_DIR/wl-load.png" "${at[@]}" || return 1
-    wt_focus "$WT_WESTON_WIN" || return 1
-    xdotool key --delay 30 Right Right
-    wt_wait_root_matches "$WT_DIR/wl-keys.ppm" "$WT_DIR/wl-keys.png" "${at[@]}" || return 1
-    kill -TERM "$GAME_PID"
-    # The leak sanitizer's check at exit takes long over Mesa's libraries.
+    wt_weston_pointer $((WT_X + 400)) $((WT_Y + 10))
+}
+
+# Starts weston and the game, and waits for the playfield, in WL_AT (root
+# coordinates x y w h). A fresh weston places its first window always at the
+# same place, its frame clear of weston's panel.
+wl_start_game() {
+    wt_start_weston || return 1
+    wl_park_pointer || return 1
+    # Mesa, libdecor and fontconfig leave allocations at exit that the leak
+    # sanitizer would report as the game's; the X11 cases check ours.
+    env --default-signal=INT,QUIT -u DISPLAY WAYLAND_DISPLAY=brennow-wayland LC_ALL=C \
+        ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$GAME" \
+        >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
+    GAME_PID=$!
+    wt_find_playfield 464 349 || return 1
+    WL_AT=("$WT_PX" "$WT_PY" 464 349)
+    wt_focus "$WT_WESTON_WIN"
+}
+
+wl_click_prompt() {
+    wt_weston_pointer $((WL_AT[0] + PROMPT_POINT[0])) $((WL_AT[1] + PROMPT_POINT[1]))
+    xdotool click 1
+    wl_park_pointer
+}
+
+# Starts a round with the figure in the way (aim_figure) and waits until the
+# box shows what the game draws headless.
+wl_open_box() {
+    wl_click_prompt || return 1
+    wt_wait_until "$WT_TIMEOUT" "the message box in weston's output" wt_find_weston_box || return 1
+    wt_wait_root_matches "$WT_DIR/wl-box-expected.ppm" "$WT_DIR/wl-box.png" "$WT_BX" "$WT_BY" "$WT_BW" "$WT_BH"
+}
+
+# Enter closes the box and the window waits for the next round.
+wl_close_box() {
+    local x=${WL_AT[0]} y=${WL_AT[1]} tag=$1
+    xdotool key Return
+    wt_wait_until "$WT_TIMEOUT" "the message box to close" wt_no_weston_box || return 1
+    wt_wait_root_matches "$WT_DIR/wl-waiting-below.png" "$WT_DIR/wl-$tag-below.png" \
+        $((x + BELOW_OBSTACLES[0])) $((y + BELOW_OBSTACLES[1])) "${BELOW_OBSTACLES[@]:2}" || return 1
+    wt_wait_root_matches "$WT_DIR/wl-waiting-score.png" "$WT_DIR/wl-$tag-score.png" \
+        $((x + SCORE_LABEL[0])) $((y + SCORE_LABEL[1])) "${SCORE_LABEL[@]:2}"
+}
+
+# Waits for the game's end with status 0; the leak sanitizer's check at exit
+# takes long over Mesa's libraries.
+wl_expect_exit() {
     wt_wait_game_exit "$(ldd "$GAME" | grep -q libasan && echo 5 || echo 1)" || return 1
     ((GAME_STATUS == 0)) || { wt_note "the game ended with status $GAME_STATUS"; return 1; }
-    wt_stop_pid "$WT_WESTON_PID"
-    WT_WESTON_PID=""
+}
+
+# The playfield as drawn headless, keys steer, a round lost at once shows the
+# box as drawn headless, Enter closes it and the window waits again, twice;
+# the close button of the frame libdecor draws ends the game.
+case_wayland() {
+    "$FRAME" "$WT_DIR/wl-load.ppm" || return 1
+    "$FRAME" "$WT_DIR/wl-keys.ppm" key:39 key:39 || return 1
+    "$FRAME" "$WT_DIR/wl-waiting.ppm" || return 1
+    wt_crop "$WT_DIR/wl-waiting.ppm" "$WT_DIR/wl-waiting-below.png" "${BELOW_OBSTACLES[@]}"
+    wt_crop "$WT_DIR/wl-waiting.ppm" "$WT_DIR/wl-waiting-score.png" "${SCORE_LABEL[@]}"
+    "$BOX_TOOL" "$WT_DIR/wl-box-expected.ppm" "$LOST_AT_ZERO" || return 1
+    wl_start_game || return 1
+    local x=${WL_AT[0]} y=${WL_AT[1]}
+    wt_wait_root_matches "$WT_DIR/wl-load.ppm" "$WT_DIR/wl-load.png" "${WL_AT[@]}" || return 1
+    xdotool key --delay 30 Right Right
+    wt_wait_root_matches "$WT_DIR/wl-keys.ppm" "$WT_DIR/wl-keys.png" "${WL_AT[@]}" || return 1
+    xdotool key --delay 30 Left Left  # back where it started
+    aim_figure
+    wl_open_box || return 1
+    wl_close_box after || return 1
+
+    # A second round, its box in the window the first box left: the figure
+    # back in the middle and up into the obstacles' way, a step at a time, as
+    # in the round on X11. The click gives the window the focus again, which
+    # weston does not when the box closes.
+    wl_click_prompt || return 1
+    xdotool key --delay 5 --repeat 28 --repeat-delay 0 Down
+    local steps=0 deadline=$(($(wt_now_ms) + 15000))
+    until wt_find_weston_box; do
+        if (($(wt_now_ms) >= deadline)); then
+            wt_note "no message box within 15s of steering into the obstacles"
+            return 1
+        fi
+        if ((steps < 30)); then
+            xdotool key Up
+            steps=$((steps + 1))
+        fi
+        sleep 0.2
+    done
+    wl_close_box again || return 1
+    # The close button: the frame's top right corner, over the title bar.
+    wt_geometry "$WT_WESTON_WIN" || return 1
+    if ((y - 24 < WT_Y + 32)); then
+        wt_note "weston placed the window's title bar under its panel"
+        return 1
+    fi
+    wt_weston_pointer $((x + 448)) $((y - 12))
+    xdotool click 1
+    wl_expect_exit
+}
+
+# SIGTERM while the box is open on Wayland ends the game with status 0.
+case_wayland_box_term() {
+    "$BOX_TOOL" "$WT_DIR/wl-box-expected.ppm" "$LOST_AT_ZERO" || return 1
+    wl_start_game || return 1
+    aim_figure
+    wl_open_box || return 1
+    kill -TERM "$GAME_PID"
+    wl_expect_exit
 }
 
 # --- runner ----------------------------------------------------------------------
@@ -672,7 +750,8 @@ wt_run_case "stderr closed: a box that cannot be shown, the game goes on and a c
 wt_run_case "the game window and the box offer only the close button" case_only_close_button
 wt_run_case "a flood of pointer movements leaves memory where it was" case_flood
 wt_run_case "a release over the title bar or the desktop is no click" case_release_outside
-wt_run_case "on Wayland: the playfield as headless, keys steer, SIGTERM" case_wayland
+wt_run_case "on Wayland: the playfield and the box as headless, keys, Enter, the close button" case_wayland
+wt_run_case "on Wayland: SIGTERM while the box is open ends with status 0" case_wayland_box_term
 wt_run_case "without DISPLAY: one line on stderr, status 1" no_display_case -u DISPLAY
 wt_run_case "without DISPLAY, an unreachable Wayland display: one line on stderr, status 1" \
     no_display_case -u DISPLAY WAYLAND_DISPLAY=brennow-none
