@@ -129,12 +129,12 @@ SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height,
     return box;
 }
 
-// A windowed program starts without standard descriptors: nothing to mend.
 bool KeepsDialogs()
 {
     return false;
 }
 
+// A windowed program starts without standard descriptors: nothing to mend.
 void OpenStandardDescriptors() {}
 
 void ReportFailure(const char* title, const char* text)

@@ -20,6 +20,13 @@ namespace platform::window_system {
 
 namespace {
 
+// Whether SDL reached the display through Wayland rather than X11.
+bool OnWayland()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "wayland") == 0;
+}
+
 // SDL wakes its own blocking wait with a message it sends over a second X
 // connection. That message can reach a window just after the first
 // connection destroyed it (the box, or the game window at exit), and Xlib's
@@ -61,7 +68,7 @@ void StartVideo()
         const std::string name = wayland != nullptr ? wayland : (x11 != nullptr ? x11 : "");
         throw std::runtime_error("cannot open the display " + name + ": " + SDL_GetError());
     }
-    if (std::strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0) {
+    if (OnWayland()) {
         // Wayland has no software window surface in SDL: the window's pixels
         // go through a renderer's texture, the only way SDL shows them there.
         SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
@@ -165,7 +172,7 @@ SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height,
 
 bool KeepsDialogs()
 {
-    return std::strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0;
+    return OnWayland();
 }
 
 void OpenStandardDescriptors()
