@@ -24,7 +24,8 @@ target_link_libraries(brennow_web PUBLIC brennow_platform)
 
 add_executable(brennow app/web_main.cpp)
 target_link_libraries(brennow PRIVATE brennow_game brennow_web)
-target_link_options(brennow PRIVATE ${web_link_options} -sASYNCIFY_ONLY=@${asyncify_only})
+# No file system: the game reads nothing from files (see web_backend.cpp).
+target_link_options(brennow PRIVATE ${web_link_options} -sASYNCIFY_ONLY=@${asyncify_only} -sFILESYSTEM=0)
 set_property(TARGET brennow APPEND PROPERTY LINK_DEPENDS ${asyncify_only})
 set_target_properties(brennow PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${web_site})
 configure_file(app/web/index.html ${web_site}/index.html @ONLY)

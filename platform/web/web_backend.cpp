@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -431,3 +432,12 @@ std::uint32_t WebBackend::ClockSeed()
 }
 
 }  // namespace platform
+
+// SDL_image asks the browser for a picture preloaded as a file whenever it
+// reads from a stdio file. The game's pictures come from memory only, and
+// without this answer the link would take in emscripten's whole file system
+// for that one call: a larger script, slower to start.
+extern "C" char* emscripten_get_preloaded_image_data_from_FILE(FILE* /*file*/, int* /*width*/, int* /*height*/)
+{
+    return nullptr;
+}
