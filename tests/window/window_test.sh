@@ -36,6 +36,23 @@ unpark_figure() {
     xdotool key --delay 5 --repeat 70 --repeat-delay 0 Right
 }
 
+# walk_up_until FIND: walks the figure up into the obstacles' way a step at a
+# time (30 at the most, or it leaves the playfield) until FIND sees the box.
+walk_up_until() {
+    local steps=0 deadline=$(($(wt_now_ms) + 15000))
+    until "$1"; do
+        if (($(wt_now_ms) >= deadline)); then
+            wt_note "no message box within 15s of steering into the obstacles"
+            return 1
+        fi
+        if ((steps < 30)); then
+            xdotool key Up
+            steps=$((steps + 1))
+        fi
+        sleep 0.2
+    done
+}
+
 click_at() {
     xdotool mousemove --window "$GAME_WIN" "$1" "$2" click 1
 }
@@ -202,19 +219,7 @@ case_round() {
     # Bring the figure back and walk it up into the obstacles' way; a few
     # steps up suffice, more would take it off the top and out of reach.
     unpark_figure
-    local steps=0 deadline=$(($(wt_now_ms) + 15000))
-    until wt_find_box; do
-        if (($(wt_now_ms) >= deadline)); then
-            wt_note "no message box within 15s of steering into the obstacles"
-            wt_shot "$GAME_WIN" "$WT_DIR/round-no-box.png"
-            return 1
-        fi
-        if ((steps < 30)); then
-            xdotool key Up
-            steps=$((steps + 1))
-        fi
-        sleep 0.2
-    done
+    walk_up_until wt_find_box || { wt_shot "$GAME_WIN" "$WT_DIR/round-no-box.png"; return 1; }
     import -silent -window root "$WT_DIR/round-box.png"
 
     local owner
@@ -674,18 +679,7 @@ case_wayland() {
     # weston does not when the box closes.
     wl_click_prompt || return 1
     xdotool key --delay 5 --repeat 28 --repeat-delay 0 Down
-    local steps=0 deadline=$(($(wt_now_ms) + 15000))
-    until wt_find_weston_box; do
-        if (($(wt_now_ms) >= deadline)); then
-            wt_note "no message box within 15s of steering into the obstacles"
-            return 1
-        fi
-        if ((steps < 30)); then
-            xdotool key Up
-            steps=$((steps + 1))
-        fi
-        sleep 0.2
-    done
+    walk_up_until wt_find_weston_box || return 1
     wl_close_box again || return 1
     # The close button: the frame's top right corner, over the title bar.
     wt_geometry "$WT_WESTON_WIN" || return 1
