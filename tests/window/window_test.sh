@@ -360,6 +360,7 @@ case_display_killed() {
     limit=$(ulimit -S -c)
     ulimit -S -c unlimited 2>/dev/null  # a crash would leave its core here
     pushd "$WT_DIR/display-killed" >/dev/null || return 1
+    wt_untimed_leak_scan
     wt_start_game "$GAME"
     started=$?
     popd >/dev/null || return 1
@@ -476,11 +477,27 @@ case_scaled() {
 # wm_stopped_case SIGNAL WHEN: with the window manager stopped (as a busy or
 # hung one is), SIGNAL ends the game within a second with status 0, at
 # start-up or when the box of a lost round is to be shown.
+# Stops the window manager, but never while it holds the X server grabbed
+# (openbox does, briefly, when it starts or manages a window): stopped then,
+# it would freeze every X client, the test's tools as much as the game.
+stop_window_manager() {
+    local try
+    for try in 1 2 3 4 5; do
+        kill -STOP "$WT_WM_PID"
+        timeout 1 xdpyinfo >/dev/null 2>&1 && return 0
+        wt_note "the window manager was stopped holding the server; once more (try $try)"
+        kill -CONT "$WT_WM_PID"
+        sleep 0.5
+    done
+    return 1
+}
+
 wm_stopped_case() {
     local signal=$1 when=$2 failed=0
+    wt_untimed_leak_scan
     if [[ $when == start ]]; then
-        kill -STOP "$WT_WM_PID"
-        env --default-signal=INT,QUIT LC_ALL=C "$GAME" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
+        stop_window_manager || return 1
+        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$GAME" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
         GAME_PID=$!
         sleep 1  # long enough to have shown its window if the manager answered
     else
@@ -489,7 +506,7 @@ wm_stopped_case() {
         xdotool key Return
         wt_wait_until "$WT_TIMEOUT" "the box to close" wt_no_box || return 1
         wt_focus "$GAME_WIN" || return 1
-        kill -STOP "$WT_WM_PID"
+        stop_window_manager || return 1
         click_at "${PROMPT_POINT[@]}"  # the figure is still where the obstacle lands
         sleep 1
     fi
@@ -510,12 +527,13 @@ wm_stopped_case() {
 stderr_closed_case() {
     local started=0 asan
     WT_GAME_NO_STDERR=1
+    wt_untimed_leak_scan
     if [[ $1 == stats ]]; then
-        WT_GAME_ENV=(BRENNOW_STATS=1)
+        WT_GAME_ENV+=(BRENNOW_STATS=1)
         wt_start_game "$GAME" || started=1
     else
         asan=$(ldd "$GAME" | awk '$1 ~ /^libasan\./ { print $3 }')
-        WT_GAME_ENV=("LD_PRELOAD=${asan:+$asan }$NO_BOX")
+        WT_GAME_ENV+=("LD_PRELOAD=${asan:+$asan }$NO_BOX")
         start_lost_round || started=1
     fi
     WT_GAME_NO_STDERR=0
