@@ -5,8 +5,8 @@
 
 #include "assets/embedded.h"
 #include "game/frmBomber.h"
-#include "platform/media.h"
-#include "platform/runtime.h"
+#include "platform/graphics/media.h"
+#include "platform/core/runtime.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/window_system.h"
 

@@ -7,8 +7,8 @@
 
 #include "assets/embedded.h"
 #include "game/frmBomber.h"
-#include "platform/media.h"
-#include "platform/runtime.h"
+#include "platform/graphics/media.h"
+#include "platform/core/runtime.h"
 #include "platform/web/web_backend.h"
 
 int main()

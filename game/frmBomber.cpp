@@ -5,6 +5,7 @@
 #include "game/modBitBlt.h"
 
 using platform::CInt;
+using platform::Integer;
 using platform::CLng;
 using platform::CSng;
 using platform::Int;

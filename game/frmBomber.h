@@ -3,23 +3,26 @@
 // through the form at every use.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
-#include "platform/form.h"
-#include "platform/runtime.h"
-#include "platform/values.h"
-
-using platform::Array;
-using platform::Double;
-using platform::Integer;
-using platform::Single;
+#include "platform/core/form.h"
+#include "platform/core/services.h"
+#include "platform/language/values.h"
 
 // The application title: the caption of every message box.
 inline constexpr std::string_view kApplicationTitle = "Brennow";
 
 class frmBomber : public platform::Form {
 public:
-    explicit frmBomber(platform::Runtime& runtime) : Form(runtime, Design()) {}
+    // The old language's types, by their own names inside the form.
+    using Integer = platform::Integer;
+    using Single = platform::Single;
+    using Double = platform::Double;
+    template <class T, std::size_t N>
+    using Array = platform::Array<T, N>;
+
+    explicit frmBomber(platform::FormHost& host) : Form(host, Design()) {}
 
     static const platform::FormDesign& Design();
 

@@ -5,13 +5,17 @@
 
 #include <cstdint>
 
-#include "platform/surface.h"
+#include "platform/graphics/surface.h"
 
-using platform::HDC;
+// windows.h defines these names as macros of its own; a file that includes a
+// game header must not include it.
+#if defined(SRCAND) || defined(SRCINVERT) || defined(BitBlt)
+#error "windows.h was included before a game header: keep it out of files that include game headers"
+#endif
 
 constexpr std::int32_t SRCAND = 0x8800C6;     // destination = destination AND source
 constexpr std::int32_t SRCINVERT = 0x660046;  // destination = destination XOR source
 
 // Result ignored by the game: a failed copy leaves the surface unchanged.
-std::int32_t BitBlt(HDC hDestDC, std::int32_t x, std::int32_t y, std::int32_t nWidth, std::int32_t nHeight,
-                    HDC hSrcDC, std::int32_t xSrc, std::int32_t ySrc, std::int32_t dwRop);
+std::int32_t BitBlt(platform::HDC hDestDC, std::int32_t x, std::int32_t y, std::int32_t nWidth, std::int32_t nHeight,
+                    platform::HDC hSrcDC, std::int32_t xSrc, std::int32_t ySrc, std::int32_t dwRop);

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "assets/embedded.h"
-#include "platform/media.h"
-#include "platform/surface.h"
+#include "platform/graphics/media.h"
+#include "platform/graphics/surface.h"
 
 #include <cstdint>
 #include <fstream>

@@ -1,7 +1,7 @@
 // The window as designed, the load of the form and the start of a round.
 #include <vector>
 
-#include "platform/random.h"
+#include "platform/language/random.h"
 #include "tests/game_fixture.h"
 
 namespace {

@@ -9,9 +9,9 @@
 
 #include "assets/embedded.h"
 #include "game/frmBomber.h"
-#include "platform/headless_backend.h"
-#include "platform/media.h"
-#include "platform/runtime.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/graphics/media.h"
+#include "platform/core/runtime.h"
 #include "tests/ppm.h"
 
 namespace {

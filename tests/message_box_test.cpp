@@ -6,7 +6,7 @@
 #include <string>
 
 #include "assets/embedded.h"
-#include "platform/message_box.h"
+#include "platform/core/message_box.h"
 
 using namespace platform;
 
@@ -47,7 +47,7 @@ TEST_F(MessageBoxTest, TheBoxFitsItsTextWithTheButtonCentredBelowIt)
     EXPECT_GT(narrow.Button.X, 0);
     EXPECT_LT(narrow.Width, wide.Width);
     for (const MessageBoxLayout* layout : {&narrow, &wide}) {
-        const BoxRect& button = layout->Button;
+        const Rect& button = layout->Button;
         EXPECT_NEAR(button.X, layout->Width - button.X - button.Width, 1);
         EXPECT_GE(button.Y, layout->Lines[0].Y + layout->Lines[0].Image.Height);
         EXPECT_LT(button.Y + button.Height, layout->Height);
@@ -117,7 +117,7 @@ TEST_F(MessageBoxTest, TheTextIsDarkOnTheFaceAndTheButtonShowsWhenItIsHeld)
 
     // Up: a light top edge and a dark bottom one inside the black frame;
     // held down: shaded alike, the caption one pixel lower and to the right.
-    const BoxRect& b = layout.Button;
+    const Rect& b = layout.Button;
     EXPECT_EQ(up.At(b.X, b.Y), Rgb(0, 0, 0));
     EXPECT_EQ(up.At(b.X + b.Width / 2, b.Y + 1), Rgb(255, 255, 255));
     EXPECT_EQ(up.At(b.X + b.Width / 2, b.Y + b.Height - 2), Rgb(0, 0, 0));

@@ -1,5 +1,5 @@
 // The obstacles' flight, their bounces and the touch that ends a round.
-#include "platform/compositor.h"
+#include "platform/core/compositor.h"
 #include "tests/game_fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/surface.h"
+#include "platform/graphics/surface.h"
 
 inline bool WritePpm(const std::string& path, const platform::Surface& surface)
 {

@@ -18,9 +18,9 @@
 
 #include "assets/embedded.h"
 #include "game/frmBomber.h"
-#include "platform/headless_backend.h"
-#include "platform/media.h"
-#include "platform/runtime.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/graphics/media.h"
+#include "platform/core/runtime.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The address sanitizer's count of live heap bytes; GCC ships no header for it.
@@ -30,6 +30,7 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 namespace {
 
 using namespace std::chrono_literals;
+using platform::Double;
 
 // Counts the boxes instead of keeping each, so that the backend's own record
 // does not grow with the rounds and hide or fake a leak.

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "assets/embedded.h"
-#include "platform/headless_backend.h"
-#include "platform/runtime.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/core/runtime.h"
 #include "tests/game_fixture.h"
 
 using namespace platform;
@@ -28,7 +28,7 @@ const FormDesign kDesign{.Name = "frmTest", .Caption = "Test", .ClientWidth = 10
 
 class TestForm : public Form {
 public:
-    explicit TestForm(Runtime& runtime) : Form(runtime, kDesign) {}
+    TestForm(FormHost& host, HeadlessBackend& backend) : Form(host, kDesign), backend_(backend) {}
 
     Timer& Fast() { return ControlNamed<Timer>("Fast"); }
     Timer& Slow() { return ControlNamed<Timer>("Slow"); }
@@ -37,7 +37,7 @@ public:
     void OnLoad() override
     {
         ++loads;
-        shownAtLoad = static_cast<HeadlessBackend&>(App().GetBackend()).WindowShown();
+        shownAtLoad = backend_.WindowShown();
     }
     void OnClick() override
     {
@@ -61,7 +61,7 @@ public:
     void OnControlClick(const ControlId& control) override { events.push_back("click " + std::string(control.Name)); }
     void OnTimer(const ControlId& timer) override
     {
-        ticks.push_back({std::string(timer.Name), App().GetBackend().Now()});
+        ticks.push_back({std::string(timer.Name), backend_.Now()});
         if (onTick) {
             onTick(timer);
         }
@@ -86,6 +86,9 @@ public:
         }
         return n;
     }
+
+private:
+    HeadlessBackend& backend_;
 };
 
 class RuntimeTest : public ::testing::Test {
@@ -93,7 +96,7 @@ protected:
     HeadlessBackend backend;
     Media media{embedded::SansSerif()};
     Runtime runtime{backend, media, "Brennow"};
-    TestForm& form = runtime.Start<TestForm>();
+    TestForm& form = runtime.Start<TestForm>(backend);
 
     void Advance(Time d) { runtime.RunUntil(backend.Now() + d); }
 };

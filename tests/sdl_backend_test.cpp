@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "platform/sdl/keys.h"
-#include "platform/virtual_keys.h"
+#include "platform/core/virtual_keys.h"
 #include "platform/sdl/sdl_backend.h"
 
 using namespace platform;

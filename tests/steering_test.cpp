@@ -6,6 +6,8 @@
 
 namespace {
 
+using platform::Integer;
+
 // Records every call of Form_KeyDown that a mouse movement makes.
 class SteeringTest : public GameTest {
 protected:

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "game/modBitBlt.h"
-#include "platform/surface.h"
+#include "platform/graphics/surface.h"
 
 using namespace platform;
 

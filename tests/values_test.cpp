@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/values.h"
+#include "platform/language/values.h"
 
 using namespace platform;
 

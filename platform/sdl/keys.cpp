@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "platform/virtual_keys.h"
+#include "platform/core/virtual_keys.h"
 
 namespace platform {
 

@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/sdl/keys.h"
+#include "platform/sdl/present.h"
 #include "platform/sdl/window_system.h"
 
 #include <algorithm>
@@ -48,55 +50,7 @@ SDL_Point Centre(SDL_Window* owner, int width, int height)
     return at;
 }
 
-bool DismissKey(const SDL_KeyboardEvent& key)
-{
-    if (key.repeat != 0) {
-        return false;  // a key held since before the box opened
-    }
-    switch (key.keysym.sym) {
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-    case SDLK_SPACE:
-    case SDLK_ESCAPE:
-        return true;
-    default:
-        return false;
-    }
-}
-
 }  // namespace
-
-bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect> changed)
-{
-    SDL_Surface* target = SDL_GetWindowSurface(window);
-    if (target == nullptr) {
-        return false;
-    }
-    const Rect all = frame.Bounds().Intersect({0, 0, target->w, target->h});
-    const auto copy = [&](const Rect& area) {
-        if (!area.Empty()) {
-            const int bytes = SDL_BYTESPERPIXEL(target->format->format);
-            SDL_ConvertPixels(area.Width, area.Height, SDL_PIXELFORMAT_RGB888, frame.Row(area.Y) + area.X,
-                              frame.Width() * static_cast<int>(sizeof(Pixel)), target->format->format,
-                              static_cast<Uint8*>(target->pixels) + area.Y * target->pitch + area.X * bytes,
-                              target->pitch);
-        }
-    };
-    if (changed.empty()) {
-        copy(all);
-        return SDL_UpdateWindowSurface(window) == 0;
-    }
-    std::vector<SDL_Rect> rects;
-    rects.reserve(changed.size());
-    for (const Rect& area : changed) {
-        const Rect part = area.Intersect(all);
-        copy(part);
-        if (!part.Empty()) {
-            rects.push_back({part.X, part.Y, part.Width, part.Height});
-        }
-    }
-    return rects.empty() || SDL_UpdateWindowSurfaceRects(window, rects.data(), static_cast<int>(rects.size())) == 0;
-}
 
 BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& renderer, std::string_view title,
                         std::string_view text)
@@ -141,14 +95,20 @@ BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& r
 
     const Uint32 boxId = SDL_GetWindowID(box.get());
     const Uint32 ownerId = SDL_GetWindowID(owner);
-    bool held = false;  // the left button went down on OK and is not yet up
-    bool over = false;  // and the pointer is over OK now
-    const auto redraw = [&](bool pressed) {
-        picture = DrawMessageBox(layout, pressed);
-        ShowOnWindow(box.get(), picture);
+    MessageBoxButton button(layout.Button);
+    // What the button made of an event: the box done, or drawn again.
+    const auto followed = [&](MessageBoxButton::Outcome outcome) {
+        if (outcome == MessageBoxButton::Outcome::Redraw) {
+            picture = DrawMessageBox(layout, button.Pressed());
+            ShowOnWindow(box.get(), picture);
+        }
+        return outcome == MessageBoxButton::Outcome::Dismiss;
     };
+    // A release off the box is off the button.
+    constexpr int kOff = -1;
     SDL_Event event;
     while (SDL_WaitEvent(&event) != 0) {
+        bool dismissed = false;
         switch (event.type) {
         case SDL_QUIT:  // a signal, or the last window's close
             return BoxResult::Quit;
@@ -184,38 +144,31 @@ BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& r
             }
             break;
         case SDL_KEYDOWN:
-            if (event.key.windowID == boxId && DismissKey(event.key)) {
-                return BoxResult::Dismissed;
+            if (event.key.windowID == boxId) {
+                dismissed = followed(button.Key(VirtualKeyCode(event.key.keysym), event.key.repeat != 0));
             }
             break;
         case SDL_MOUSEBUTTONDOWN:
-            if (event.button.windowID == boxId && event.button.button == SDL_BUTTON_LEFT &&
-                layout.Button.Contains(event.button.x, event.button.y)) {
-                held = true;
-                over = true;
-                redraw(true);
+            if (event.button.windowID == boxId && event.button.button == SDL_BUTTON_LEFT) {
+                dismissed = followed(button.PointerDown(event.button.x, event.button.y));
             }
             break;
         case SDL_MOUSEMOTION:
-            if (held && event.motion.windowID == boxId) {
-                const bool now = layout.Button.Contains(event.motion.x, event.motion.y);
-                if (now != over) {
-                    over = now;
-                    redraw(over);
-                }
+            if (event.motion.windowID == boxId) {
+                dismissed = followed(button.PointerMove(event.motion.x, event.motion.y));
             }
             break;
         case SDL_MOUSEBUTTONUP:
-            if (held && event.button.button == SDL_BUTTON_LEFT) {
-                held = false;
-                if (event.button.windowID == boxId && layout.Button.Contains(event.button.x, event.button.y)) {
-                    return BoxResult::Dismissed;
-                }
-                redraw(false);
+            if (event.button.button == SDL_BUTTON_LEFT) {
+                const bool onBox = event.button.windowID == boxId;
+                dismissed = followed(button.PointerUp(onBox ? event.button.x : kOff, onBox ? event.button.y : kOff));
             }
             break;
         default:
             break;  // everything else, and all input to the game window, is dropped
+        }
+        if (dismissed) {
+            return BoxResult::Dismissed;
         }
     }
     return BoxResult::Dismissed;  // the event queue failed: go on as after OK

@@ -8,10 +8,10 @@
 #include <span>
 #include <string_view>
 
-#include "platform/backend.h"
-#include "platform/message_box.h"
-#include "platform/surface.h"
-#include "platform/text.h"
+#include "platform/core/backend.h"
+#include "platform/core/message_box.h"
+#include "platform/graphics/surface.h"
+#include "platform/graphics/text.h"
 
 struct SDL_Window;
 
@@ -21,11 +21,6 @@ struct WindowDeleter {
     void operator()(SDL_Window* window) const;
 };
 using WindowPtr = std::unique_ptr<SDL_Window, WindowDeleter>;
-
-// Copies frame into window's surface and puts it on the screen; false if the
-// window has no surface to draw on. With changed given, only those parts:
-// the window's surface holds the rest already.
-bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect> changed = {});
 
 // Shows the box modal for owner, centred over it, and returns once it has
 // closed. Enter, Space, Escape, a click on OK or the box's own close button

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/virtual_keys.h"
+#include "platform/core/virtual_keys.h"
 
 // The page's parts, by id: #canvas the playfield, #modal the layer that
 // holds the box over it and takes every click while the box is open, #box

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/backend.h"
-#include "platform/message_box.h"
-#include "platform/text.h"
+#include "platform/core/backend.h"
+#include "platform/core/message_box.h"
+#include "platform/graphics/text.h"
 
 namespace platform {
 

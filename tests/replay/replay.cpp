@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "assets/embedded.h"
-#include "platform/media.h"
-#include "platform/runtime.h"
+#include "platform/graphics/media.h"
+#include "platform/core/runtime.h"
 
 namespace replay {
 

@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "game/frmBomber.h"
-#include "platform/headless_backend.h"
+#include "platform/headless/headless_backend.h"
 
 namespace replay {
 

@@ -4,8 +4,8 @@
 #include <iostream>
 
 #include "assets/embedded.h"
-#include "platform/message_box.h"
-#include "platform/text.h"
+#include "platform/core/message_box.h"
+#include "platform/graphics/text.h"
 #include "tests/ppm.h"
 
 int main(int argc, char** argv)

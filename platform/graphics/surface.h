@@ -22,6 +22,7 @@ struct Rect {
     int Height = 0;
 
     bool Empty() const { return Width <= 0 || Height <= 0; }
+    bool Contains(int x, int y) const { return x >= X && y >= Y && x - X < Width && y - Y < Height; }
     Rect Intersect(const Rect& other) const;
     friend bool operator==(const Rect&, const Rect&) = default;
 };
@@ -45,6 +46,8 @@ public:
     int Height() const { return height_; }
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
     Rect Bounds() const { return {0, 0, width_, height_}; }
+    // A view of pixels something else owns, which it cannot resize.
+    bool Borrowed() const { return data_ != nullptr && owned_.empty(); }
 
     Pixel& At(int x, int y) { return data_[Index(x, y)]; }
     Pixel At(int x, int y) const { return data_[Index(x, y)]; }

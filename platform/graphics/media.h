@@ -4,11 +4,13 @@
 #include <map>
 #include <span>
 
-#include "platform/controls.h"
-#include "platform/surface.h"
-#include "platform/text.h"
+#include "platform/graphics/surface.h"
+#include "platform/graphics/text.h"
 
 namespace platform {
+
+// A picture as stored with the program: the bytes of its file.
+using PictureData = std::span<const unsigned char>;
 
 // Decodes an embedded JPEG, BMP or PNG; throws std::runtime_error if the
 // bytes are not a picture (a fault of the build, not of the player).

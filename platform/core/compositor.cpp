@@ -1,6 +1,7 @@
-#include "platform/compositor.h"
+#include "platform/core/compositor.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace platform {
 
@@ -45,6 +46,10 @@ void Compose(const Form& form, Surface& frame)
 {
     const FormDesign& design = form.Design();
     if (frame.Width() != design.ClientWidth || frame.Height() != design.ClientHeight) {
+        if (frame.Borrowed()) {
+            // Its own pixels in place of the view would never reach the screen.
+            throw std::invalid_argument("the screen's pixels are not the size of the form");
+        }
         frame = Surface(design.ClientWidth, design.ClientHeight, design.BackColor);
     }
     ComposeArea(form, frame, frame.Bounds());

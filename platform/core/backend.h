@@ -10,12 +10,10 @@
 #include <string_view>
 #include <variant>
 
-#include "platform/surface.h"
+#include "platform/core/clock.h"
+#include "platform/graphics/surface.h"
 
 namespace platform {
-
-// Time since the backend started, on a monotonic clock.
-using Time = std::chrono::nanoseconds;
 
 // Shift state bits and mouse button bits, as the handlers receive them.
 enum ShiftMask : int { kShift = 1, kCtrl = 2, kAlt = 4 };
@@ -69,8 +67,14 @@ public:
     virtual void Present(const Surface& frame, std::span<const Rect> changed) = 0;
     // The screen's own pixels, when the runtime can compose straight into
     // them and spare a frame's copy and its memory; none otherwise. They keep
-    // what was composed into them as long as the view's pixels stay the same.
-    virtual Surface* Canvas() { return nullptr; }
+    // what was composed into them for as long as the generation stays.
+    struct Canvas {
+        Surface* Pixels = nullptr;
+        // Changes whenever the pixels are made anew: a new surface may lie at
+        // the very address of the old one and hold nothing of it.
+        std::uint64_t Generation = 0;
+    };
+    virtual Canvas ScreenCanvas() { return {}; }
     // Modal, one OK button; returns once the box has closed.
     virtual BoxResult ShowMessageBox(std::string_view title, std::string_view text) = 0;
     // Drops the clicks and keys that arrived while a modal box was open.

@@ -1,4 +1,4 @@
-#include "platform/surface.h"
+#include "platform/graphics/surface.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/text.h"
+#include "platform/graphics/text.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>

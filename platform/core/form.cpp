@@ -1,10 +1,10 @@
-#include "platform/form.h"
+#include "platform/core/form.h"
 
-#include "platform/runtime.h"
+#include "platform/graphics/media.h"
 
 namespace platform {
 
-Form::Form(Runtime& runtime, const FormDesign& design) : runtime_(runtime), design_(design) {}
+Form::Form(FormHost& host, const FormDesign& design) : host_(host), design_(design) {}
 
 void Form::Show()
 {
@@ -12,7 +12,7 @@ void Form::Show()
         Load();
     }
     if (loaded_) {  // Load may have unloaded it again
-        runtime_.GetBackend().ShowWindow();
+        host_.FormShown();
     }
 }
 
@@ -21,7 +21,7 @@ void Form::Load()
     surface_ = Surface(design_.ClientWidth, design_.ClientHeight, design_.BackColor);
     controls_.clear();
     controls_.reserve(design_.Controls.size());
-    Media& media = runtime_.GetMedia();
+    Media& media = host_.FormMedia();
     for (const ControlDesign& design : design_.Controls) {
         switch (design.Kind) {
         case ControlKind::Timer:

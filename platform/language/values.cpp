@@ -1,4 +1,4 @@
-#include "platform/values.h"
+#include "platform/language/values.h"
 
 #include <cmath>
 #include <limits>
@@ -16,6 +16,8 @@ std::string RuntimeError::Description() const
         return "Out of memory";
     case ErrorNumber::SubscriptOutOfRange:
         return "Subscript out of range";
+    case ErrorNumber::InternalError:
+        return "Internal error";
     }
     return "Application-defined or object-defined error";
 }

@@ -1,4 +1,6 @@
-#include "platform/message_box.h"
+#include "platform/core/message_box.h"
+
+#include "platform/core/virtual_keys.h"
 
 #include <algorithm>
 #include <memory>
@@ -79,7 +81,7 @@ void FillRect(Surface& s, int x, int y, int width, int height, Pixel colour)
 
 // A one-pixel ring inset from r: topLeft along the top and left edges,
 // bottomRight along the bottom and right ones.
-void Ring(Surface& s, const BoxRect& r, int inset, Pixel topLeft, Pixel bottomRight)
+void Ring(Surface& s, const Rect& r, int inset, Pixel topLeft, Pixel bottomRight)
 {
     const int x = r.X + inset;
     const int y = r.Y + inset;
@@ -92,7 +94,7 @@ void Ring(Surface& s, const BoxRect& r, int inset, Pixel topLeft, Pixel bottomRi
 }
 
 // Every other pixel, as the old desktop drew the focus.
-void FocusRect(Surface& s, const BoxRect& r, int inset)
+void FocusRect(Surface& s, const Rect& r, int inset)
 {
     const int left = r.X + inset;
     const int top = r.Y + inset;
@@ -160,7 +162,7 @@ Surface DrawMessageBox(const MessageBoxLayout& layout, bool pressed)
     }
     // The default button: a black frame around the bevel, which is raised,
     // or flat and shaded while it is held down.
-    const BoxRect& button = layout.Button;
+    const Rect& button = layout.Button;
     Ring(box, button, 0, kDarkShadow, kDarkShadow);
     if (pressed) {
         Ring(box, button, 1, kShadow, kShadow);
@@ -172,6 +174,52 @@ Surface DrawMessageBox(const MessageBoxLayout& layout, bool pressed)
     DrawText(box, layout.Caption, shift, shift);
     FocusRect(box, button, kFocusInset);
     return box;
+}
+
+MessageBoxButton::Outcome MessageBoxButton::PointerDown(int x, int y)
+{
+    if (!button_.Contains(x, y)) {
+        return Outcome::None;
+    }
+    held_ = true;
+    over_ = true;
+    return Outcome::Redraw;
+}
+
+MessageBoxButton::Outcome MessageBoxButton::PointerMove(int x, int y)
+{
+    const bool over = button_.Contains(x, y);
+    if (!held_ || over == over_) {
+        return Outcome::None;
+    }
+    over_ = over;
+    return Outcome::Redraw;
+}
+
+MessageBoxButton::Outcome MessageBoxButton::PointerUp(int x, int y)
+{
+    if (!held_) {
+        return Outcome::None;
+    }
+    held_ = false;
+    over_ = false;
+    return button_.Contains(x, y) ? Outcome::Dismiss : Outcome::Redraw;
+}
+
+MessageBoxButton::Outcome MessageBoxButton::PointerCancel()
+{
+    if (!held_) {
+        return Outcome::None;
+    }
+    held_ = false;
+    over_ = false;
+    return Outcome::Redraw;
+}
+
+MessageBoxButton::Outcome MessageBoxButton::Key(int virtualKey, bool repeat)
+{
+    const bool dismisses = virtualKey == vk::Return || virtualKey == vk::Space || virtualKey == vk::Escape;
+    return dismisses && !repeat ? Outcome::Dismiss : Outcome::None;
 }
 
 }  // namespace platform

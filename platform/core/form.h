@@ -7,17 +7,16 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/controls.h"
-#include "platform/surface.h"
-#include "platform/values.h"
+#include "platform/core/controls.h"
+#include "platform/core/services.h"
+#include "platform/graphics/surface.h"
+#include "platform/language/values.h"
 
 namespace platform {
 
-class Runtime;
-
 class Form {
 public:
-    Form(Runtime& runtime, const FormDesign& design);
+    Form(FormHost& host, const FormDesign& design);
     virtual ~Form() = default;
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -65,7 +64,8 @@ protected:
         return std::get<T>(Find(name, index));
     }
 
-    Runtime& App() { return runtime_; }
+    // The old language's global services, for the handlers.
+    Services& App() { return host_; }
 
     friend void Unload(Form& form);
 
@@ -73,7 +73,7 @@ private:
     Control& Find(std::string_view name, int index);
     void Load();
 
-    Runtime& runtime_;
+    FormHost& host_;
     const FormDesign& design_;
     bool loaded_ = false;
     std::uint64_t loadCount_ = 0;

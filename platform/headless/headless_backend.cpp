@@ -1,4 +1,4 @@
-#include "platform/headless_backend.h"
+#include "platform/headless/headless_backend.h"
 
 #include <algorithm>
 

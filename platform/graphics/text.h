@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/surface.h"
+#include "platform/graphics/surface.h"
 
 namespace platform {
 

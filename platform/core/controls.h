@@ -11,14 +11,12 @@
 #include <variant>
 #include <vector>
 
-#include "platform/surface.h"
-#include "platform/text.h"
-#include "platform/values.h"
+#include "platform/graphics/media.h"
+#include "platform/graphics/surface.h"
+#include "platform/graphics/text.h"
+#include "platform/language/values.h"
 
 namespace platform {
-
-// Embedded bytes of a picture stored with the form.
-using PictureData = std::span<const unsigned char>;
 
 struct FontDesign {
     std::string_view Name;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/values.h"
+#include "platform/language/values.h"
 
 namespace platform {
 

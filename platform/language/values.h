@@ -18,6 +18,7 @@ enum class ErrorNumber : int {
     OutOfMemory = 7,
     Overflow = 6,
     SubscriptOutOfRange = 9,
+    InternalError = 51,  // a fault of the runtime's own, not of the game
 };
 
 // A run-time error: no handler traps one; the dispatcher reports it and ends

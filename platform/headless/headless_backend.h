@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 
 namespace platform {
 

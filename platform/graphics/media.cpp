@@ -1,4 +1,4 @@
-#include "platform/media.h"
+#include "platform/graphics/media.h"
 
 #include <SDL.h>
 #include <SDL_image.h>

@@ -3,13 +3,14 @@
 // bottom of the stacking order up.
 #pragma once
 
-#include "platform/controls.h"
-#include "platform/form.h"
-#include "platform/surface.h"
+#include "platform/core/controls.h"
+#include "platform/core/form.h"
+#include "platform/graphics/surface.h"
 
 namespace platform {
 
-// The whole frame; frame is resized to the form's client area if need be.
+// The whole frame; frame is resized to the form's client area if need be,
+// unless it is a view of pixels it does not own: then std::invalid_argument.
 void Compose(const Form& form, Surface& frame);
 
 // Only the part of the frame inside area, for a frame composed before whose

@@ -1,4 +1,4 @@
-#include "platform/controls.h"
+#include "platform/core/controls.h"
 
 #include <algorithm>
 

@@ -1,0 +1,216 @@
+#include "platform/core/runtime.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace platform {
+
+std::string ErrorReport(const RuntimeError& error)
+{
+    return "Run-time error '" + std::to_string(error.Number()) + "':\n\n" + error.Description();
+}
+
+Runtime::Runtime(Backend& backend, Media& media, std::string applicationTitle)
+    : backend_(backend), media_(media), title_(std::move(applicationTitle)), presenter_(backend)
+{
+}
+
+int Runtime::RunUntil(std::optional<Time> limit)
+{
+    while (!finished_) {
+        if (limit && backend_.Now() >= *limit) {
+            break;
+        }
+        ArmTimers(*form_, backend_.Now(), stats_);
+        std::optional<Time> deadline = NextDeadline(*form_);
+        if (limit && (!deadline || *limit < *deadline)) {
+            deadline = limit;
+        }
+        if (std::optional<InputEvent> event = NextEvent(deadline)) {
+            Dispatch(*event);
+            Observe(*event);
+        }
+        AfterEvent();
+    }
+    if (finished_) {
+        stats_.Report(backend_.Now());
+    }
+    return exitStatus_;
+}
+
+std::optional<InputEvent> Runtime::NextEvent(std::optional<Time> deadline)
+{
+    std::optional<InputEvent> event = std::exchange(next_, std::nullopt);
+    if (!event) {
+        event = backend_.WaitEvent(deadline);
+    }
+    // The old desktop never queued pointer movements: the program was told
+    // where the pointer is when it next read its queue. Movements that have
+    // already arrived, one after another, are one movement to where the last
+    // went; a flood of them then costs neither memory nor a frame each.
+    // Whatever else came stays where it was in the order.
+    while (event && std::holds_alternative<MouseMoveEvent>(*event)) {
+        std::optional<InputEvent> later = backend_.WaitEvent(backend_.Now());
+        if (!later) {
+            break;
+        }
+        if (!std::holds_alternative<MouseMoveEvent>(*later)) {
+            next_ = std::move(later);
+            break;
+        }
+        event = std::move(later);
+    }
+    return event;
+}
+
+void Runtime::Deliver(const InputEvent& event)
+{
+    Dispatch(event);
+    Observe(event);
+    AfterEvent();
+}
+
+void Runtime::AfterEvent()
+{
+    ArmTimers(*form_, backend_.Now(), stats_);
+    FireDueTimers();
+    if (!finished_ && !form_->IsLoaded()) {
+        finished_ = true;  // the last form is gone: the program ends
+    }
+    if (!finished_) {
+        PresentIfChanged();
+    }
+}
+
+void Runtime::Fail(const RuntimeError& error) noexcept
+{
+    finished_ = true;
+    exitStatus_ = 1;
+    BoxResult result = BoxResult::NotShown;
+    try {
+        failure_ = ErrorReport(error);
+        // Once the player has asked to quit, a box would only hold the exit up.
+        if (!box_.QuitRequested()) {
+            result = box_.Show(backend_, title_, failure_);
+        }
+    } catch (...) {
+        result = BoxResult::NotShown;  // standard error is all that is left
+    }
+    if (result == BoxResult::NotShown) {
+        std::fprintf(stderr, "%s: %s\n", title_.c_str(), failure_.empty() ? "a run-time error" : failure_.c_str());
+    }
+}
+
+void Runtime::FailInternally(const char* what) noexcept
+{
+    // A fault of the program rather than of the game: the player is told as of
+    // any other run-time error; what it was goes to standard error.
+    std::fprintf(stderr, "%s: internal error: %s\n", title_.c_str(), what);
+    Fail(RuntimeError(ErrorNumber::InternalError));
+}
+
+void Runtime::EndOnQuit()
+{
+    if (form_ && form_->IsLoaded()) {
+        Unload(*form_);
+    }
+    finished_ = true;
+}
+
+void Runtime::MsgBox(std::string_view text)
+{
+    if (box_.QuitRequested()) {
+        return;
+    }
+    PresentIfChanged();  // the player sees what led to the box
+    const BoxResult result = box_.Show(backend_, title_, text);
+    if (result == BoxResult::NotShown) {
+        std::fprintf(stderr, "%s: %.*s\n", title_.c_str(), static_cast<int>(text.size()), text.data());
+    }
+    // The old desktop dropped input aimed at a window whose modal box was up;
+    // a click made while the box was open must not start the next round.
+    backend_.DiscardInput();
+    if (next_ && !std::holds_alternative<CloseEvent>(*next_) && !std::holds_alternative<ExposeEvent>(*next_)) {
+        next_.reset();  // input, read before the box opened and meant for the window it covered
+    }
+    pressed_.reset();
+    presenter_.Expose();
+}
+
+void Runtime::Dispatch(const InputEvent& event)
+{
+    Form& form = *form_;
+    if (!form.IsLoaded()) {
+        return;
+    }
+    if (const auto* move = std::get_if<MouseMoveEvent>(&event)) {
+        if (!HitTest(move->X, move->Y).control) {
+            Call([&] { form.OnMouseMove(move->Buttons, move->Shift, move->X, move->Y); });
+        }
+    } else if (const auto* down = std::get_if<MouseDownEvent>(&event)) {
+        pressed_ = HitTest(down->X, down->Y);
+    } else if (const auto* up = std::get_if<MouseUpEvent>(&event)) {
+        // A click is a press and a release over the same target; a release
+        // over the title bar or the desktop is none.
+        const Target target = HitTest(up->X, up->Y);
+        const bool click = pressed_ == target && target.inside;
+        pressed_.reset();
+        if (click && target.control) {
+            Call([&] { form.OnControlClick(*target.control); });
+        } else if (click) {
+            Call([&] { form.OnClick(); });
+        }
+    } else if (const auto* key = std::get_if<KeyDownEvent>(&event)) {
+        if (key->KeyCode >= 0 && key->KeyCode <= INT16_MAX) {
+            Call([&] { form.OnKeyDown(key->KeyCode, key->Shift); });
+        }
+    } else if (std::holds_alternative<CloseEvent>(event)) {
+        Unload(form);  // no handler intervenes
+    } else if (std::holds_alternative<ExposeEvent>(event)) {
+        presenter_.Expose();
+    }
+}
+
+Runtime::Target Runtime::HitTest(float x, float y)
+{
+    Target target{form_->LoadCount(), std::nullopt};
+    if (!(x >= 0 && y >= 0 && x < form_->ScaleWidth() && y < form_->ScaleHeight())) {
+        target.inside = false;
+        return target;
+    }
+    for (const Control& control : form_->Controls()) {
+        const ControlBase& base = Base(control);
+        if (base.Visible && !std::holds_alternative<Timer>(control) && base.Contains(x, y)) {
+            target.control = base.Id();  // creation order is stacking order, first on top
+            break;
+        }
+    }
+    return target;
+}
+
+void Runtime::FireDueTimers()
+{
+    // Ticks are held while a modal box is open; a handler that opens one
+    // returns only after it has closed.
+    while (!finished_ && !box_.Open() && form_->IsLoaded()) {
+        const Time now = backend_.Now();
+        const Timer* due = TakeDueTimer(*form_, now);
+        if (due == nullptr) {
+            return;
+        }
+        const ControlId id = due->Id();  // the handler may reload the form
+        stats_.Ticked(id.Name, now);
+        Call([&] { form_->OnTimer(id); });
+        Observe(id);
+        ArmTimers(*form_, backend_.Now(), stats_);
+    }
+}
+
+void Runtime::PresentIfChanged()
+{
+    if (!finished_ && form_->IsLoaded()) {
+        Call([&] { presenter_.PresentIfChanged(*form_); });
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,111 @@
+#include "platform/sdl/input.h"
+
+#include <SDL.h>
+
+#include <cmath>
+
+#include "platform/sdl/keys.h"
+
+namespace platform {
+
+namespace {
+
+int ShiftState(Uint16 mod)
+{
+    int shift = 0;
+    if ((mod & KMOD_SHIFT) != 0) {
+        shift |= kShift;
+    }
+    if ((mod & KMOD_CTRL) != 0) {
+        shift |= kCtrl;
+    }
+    if ((mod & KMOD_ALT) != 0) {
+        shift |= kAlt;
+    }
+    return shift;
+}
+
+int ButtonBit(Uint8 button)
+{
+    switch (button) {
+    case SDL_BUTTON_LEFT:
+        return kLeftButton;
+    case SDL_BUTTON_RIGHT:
+        return kRightButton;
+    case SDL_BUTTON_MIDDLE:
+        return kMiddleButton;
+    default:
+        return 0;
+    }
+}
+
+int HeldButtons(Uint32 state)
+{
+    int buttons = 0;
+    if ((state & SDL_BUTTON_LMASK) != 0) {
+        buttons |= kLeftButton;
+    }
+    if ((state & SDL_BUTTON_RMASK) != 0) {
+        buttons |= kRightButton;
+    }
+    if ((state & SDL_BUTTON_MMASK) != 0) {
+        buttons |= kMiddleButton;
+    }
+    return buttons;
+}
+
+// A window coordinate in playfield pixels.
+float Playfield(Sint32 coordinate, int scale)
+{
+    return static_cast<float>(std::floor(static_cast<double>(coordinate) / scale));
+}
+
+}  // namespace
+
+std::optional<InputEvent> Translate(const SDL_Event& event, std::uint32_t windowId, int scale)
+{
+    switch (event.type) {
+    case SDL_QUIT:
+        return CloseEvent{};
+    case SDL_WINDOWEVENT:
+        if (event.window.windowID != windowId) {
+            return std::nullopt;
+        }
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+            return CloseEvent{};
+        }
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+        // On Wayland a frame presented before the compositor has configured
+        // the window can be lost, and no expose follows: show it again once
+        // the window is shown or its surface made anew.
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        // Wayland: the compositor tells a window it is active or no longer
+        // is by a new configuration, and the frame around the window takes
+        // it up only with the window's next frame (until then the compositor
+        // may show the window black). The game shows a new frame only when
+        // something changed, so it shows one here.
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            return ExposeEvent{};
+        default:
+            return std::nullopt;
+        }
+    case SDL_MOUSEMOTION:
+        return MouseMoveEvent{Playfield(event.motion.x, scale), Playfield(event.motion.y, scale),
+                              HeldButtons(event.motion.state), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
+    case SDL_MOUSEBUTTONDOWN:
+        return MouseDownEvent{Playfield(event.button.x, scale), Playfield(event.button.y, scale),
+                              ButtonBit(event.button.button), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
+    case SDL_MOUSEBUTTONUP:
+        return MouseUpEvent{Playfield(event.button.x, scale), Playfield(event.button.y, scale),
+                            ButtonBit(event.button.button), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
+    case SDL_KEYDOWN:
+        return KeyDownEvent{VirtualKeyCode(event.key.keysym), ShiftState(event.key.keysym.mod)};
+    default:
+        return std::nullopt;
+    }
+}
+
+}  // namespace platform

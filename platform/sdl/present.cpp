@@ -1,0 +1,190 @@
+#include "platform/sdl/present.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// Whether surface is laid out as our pixels, at width x height.
+bool LaidOutAsOurs(const SDL_Surface* surface, int width, int height)
+{
+    return surface != nullptr && surface->format->format == SDL_PIXELFORMAT_RGB888 && surface->w == width &&
+           surface->h == height && surface->pitch % static_cast<int>(sizeof(Pixel)) == 0;
+}
+
+Surface ViewOf(SDL_Surface* surface)
+{
+    return Surface::View(static_cast<Pixel*>(surface->pixels), surface->w, surface->h,
+                         surface->pitch / static_cast<int>(sizeof(Pixel)));
+}
+
+std::vector<SDL_Rect> SdlRects(std::span<const Rect> areas)
+{
+    std::vector<SDL_Rect> rects;
+    rects.reserve(areas.size());
+    for (const Rect& area : areas) {
+        rects.push_back({area.X, area.Y, area.Width, area.Height});
+    }
+    return rects;
+}
+
+}  // namespace
+
+int ScaleFor(const char* desktopScale, float dotsPerInch)
+{
+    constexpr int kLargest = 8;
+    if (desktopScale != nullptr && *desktopScale != '\0') {
+        char* end = nullptr;
+        const long asked = std::strtol(desktopScale, &end, 10);
+        if (*end == '\0' && asked >= 1) {
+            return static_cast<int>(std::min<long>(asked, kLargest));
+        }
+    }
+    if (!(dotsPerInch > 0) || dotsPerInch > 96.0F * kLargest) {
+        return 1;  // unknown, or not believable
+    }
+    // Three quarters of a step up count as a step: 168 dots per inch give 2,
+    // 264 give 3, and a display a little denser than the standard keeps its
+    // pixels one to one.
+    return std::clamp(static_cast<int>((dotsPerInch + 24.0F) / 96.0F), 1, kLargest);
+}
+
+void EnlargeArea(const Surface& frame, const Rect& area, int scale, Surface& out)
+{
+    const Rect part = area.Intersect(frame.Bounds()).Intersect(
+        {0, 0, out.Width() / scale, out.Height() / scale});
+    for (int y = part.Y; y < part.Y + part.Height; ++y) {
+        const Pixel* in = frame.Row(y) + part.X;
+        Pixel* first = out.Row(y * scale) + part.X * scale;
+        for (int x = 0; x < part.Width; ++x) {
+            std::fill_n(first + x * scale, scale, in[x]);
+        }
+        for (int copy = 1; copy < scale; ++copy) {
+            std::copy_n(first, part.Width * scale, out.Row(y * scale + copy) + part.X * scale);
+        }
+    }
+}
+
+void Enlarge(const Surface& frame, int scale, Surface& out)
+{
+    if (out.Width() != frame.Width() * scale || out.Height() != frame.Height() * scale) {
+        out = Surface(frame.Width() * scale, frame.Height() * scale);
+    }
+    EnlargeArea(frame, frame.Bounds(), scale, out);
+}
+
+bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect> changed)
+{
+    SDL_Surface* target = SDL_GetWindowSurface(window);
+    if (target == nullptr) {
+        return false;
+    }
+    const Rect all = frame.Bounds().Intersect({0, 0, target->w, target->h});
+    const auto copy = [&](const Rect& area) {
+        if (!area.Empty()) {
+            const int bytes = SDL_BYTESPERPIXEL(target->format->format);
+            SDL_ConvertPixels(area.Width, area.Height, SDL_PIXELFORMAT_RGB888, frame.Row(area.Y) + area.X,
+                              frame.Width() * static_cast<int>(sizeof(Pixel)), target->format->format,
+                              static_cast<Uint8*>(target->pixels) + area.Y * target->pitch + area.X * bytes,
+                              target->pitch);
+        }
+    };
+    if (changed.empty()) {
+        copy(all);
+        return SDL_UpdateWindowSurface(window) == 0;
+    }
+    std::vector<SDL_Rect> rects;
+    rects.reserve(changed.size());
+    for (const Rect& area : changed) {
+        const Rect part = area.Intersect(all);
+        copy(part);
+        if (!part.Empty()) {
+            rects.push_back({part.X, part.Y, part.Width, part.Height});
+        }
+    }
+    return rects.empty() || SDL_UpdateWindowSurfaceRects(window, rects.data(), static_cast<int>(rects.size())) == 0;
+}
+
+SDL_Surface* WindowPixels::WindowSurface()
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (surface != nullptr && surface->userdata != this) {
+        surface->userdata = this;
+        ++generation_;
+    }
+    return surface;
+}
+
+Backend::Canvas WindowPixels::Canvas()
+{
+    SDL_Surface* target = scale_ == 1 ? WindowSurface() : nullptr;
+    if (!LaidOutAsOurs(target, width_, height_)) {
+        return {};
+    }
+    if (canvasOf_ != generation_ || canvas_.Width() == 0) {
+        canvas_ = ViewOf(target);
+        canvasOf_ = generation_;
+    }
+    return {&canvas_, generation_};
+}
+
+void WindowPixels::Present(const Surface& frame, std::span<const Rect> changed)
+{
+    SDL_Surface* target = WindowSurface();
+    if (&frame == &canvas_ && canvasOf_ == generation_) {
+        // Composed in place: only tell the window system what changed.
+        presentedOn_ = generation_;
+        const std::vector<SDL_Rect> rects = SdlRects(changed);
+        if (rects.empty()) {
+            SDL_UpdateWindowSurface(window_);
+        } else {
+            SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+        }
+        return;
+    }
+    // A window surface made anew holds nothing of the frame before: it needs
+    // all of it.
+    if (presentedOn_ != generation_) {
+        changed = {};
+        presentedOn_ = generation_;
+    }
+    if (scale_ == 1) {
+        ShowOnWindow(window_, frame, changed);
+        return;
+    }
+    // Enlarged, only what changed: a tick then costs about what it does at
+    // the standard scale. Straight into the window's pixels where they are
+    // laid out as ours, else through a copy at the window's scale.
+    std::vector<Rect> areas(changed.begin(), changed.end());
+    if (areas.empty()) {
+        areas.push_back(frame.Bounds());
+    }
+    std::vector<Rect> enlarged;
+    enlarged.reserve(areas.size());
+    for (const Rect& area : areas) {
+        enlarged.push_back({area.X * scale_, area.Y * scale_, area.Width * scale_, area.Height * scale_});
+    }
+    if (LaidOutAsOurs(target, width_ * scale_, height_ * scale_)) {
+        Surface window = ViewOf(target);
+        for (const Rect& area : areas) {
+            EnlargeArea(frame, area, scale_, window);
+        }
+        const std::vector<SDL_Rect> rects = SdlRects(enlarged);
+        SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+        return;
+    }
+    if (scaled_.Width() != frame.Width() * scale_ || scaled_.Height() != frame.Height() * scale_) {
+        scaled_ = Surface(frame.Width() * scale_, frame.Height() * scale_);
+    }
+    for (const Rect& area : areas) {
+        EnlargeArea(frame, area, scale_, scaled_);
+    }
+    ShowOnWindow(window_, scaled_, changed.empty() ? std::span<const Rect>() : std::span<const Rect>(enlarged));
+}
+
+}  // namespace platform
