@@ -19,14 +19,17 @@ set(web_link_options
 set(asyncify_only ${CMAKE_SOURCE_DIR}/platform/web/asyncify_only.json)
 set(web_site ${CMAKE_BINARY_DIR}/site)
 
-add_library(brennow_web STATIC platform/web/web_backend.cpp)
+add_library(brennow_web STATIC platform/web/web_backend.cpp platform/web/keys.cpp)
 target_link_libraries(brennow_web PUBLIC brennow_platform)
+# The page's side of the backend; brennow_sleep suspends the C++ stack.
+set(web_library ${CMAKE_SOURCE_DIR}/platform/web/library.js)
+target_link_options(brennow_web INTERFACE --js-library ${web_library} -sASYNCIFY_IMPORTS=brennow_sleep)
 
 add_executable(brennow app/web_main.cpp)
 target_link_libraries(brennow PRIVATE brennow_game brennow_web)
 # No file system: the game reads nothing from files (see web_backend.cpp).
 target_link_options(brennow PRIVATE ${web_link_options} -sASYNCIFY_ONLY=@${asyncify_only} -sFILESYSTEM=0)
-set_property(TARGET brennow APPEND PROPERTY LINK_DEPENDS ${asyncify_only})
+set_property(TARGET brennow APPEND PROPERTY LINK_DEPENDS ${asyncify_only} ${web_library})
 set_target_properties(brennow PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${web_site})
 configure_file(app/web/index.html ${web_site}/index.html @ONLY)
 configure_file(assets/icons/brennow-32.png ${web_site}/favicon.png COPYONLY)

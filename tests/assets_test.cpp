@@ -8,11 +8,14 @@
 #include "assets/embedded.h"
 #include "platform/graphics/media.h"
 #include "platform/graphics/surface.h"
+#include "platform/graphics/text.h"
 
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -209,6 +212,24 @@ TEST_F(DecodedAssets, IconsHaveTheirSizesAndTransparentCorners) {
   auto alpha = [&](int x, int y) { return static_cast<const std::uint32_t*>(s->pixels)[y * (s->pitch / 4) + x] >> 24; };
   EXPECT_EQ(alpha(0, 0), 0u) << "corner should be transparent";
   EXPECT_EQ(alpha(32, 32), 255u) << "centre should be opaque";
+}
+
+// The font library is shared by every renderer: one gone must leave it up
+// for the others and their open fonts. A font that fails to open is never
+// handed out afterwards as if it were open.
+TEST(TextRenderer, EachRendererKeepsTheFontLibraryUpAndAFailedFontIsNotKept) {
+  auto first = std::make_unique<platform::TextRenderer>(embedded::SansSerif());
+  platform::TextRenderer second(embedded::SansSerif());
+  const platform::TextImage before = second.Render("Click to Start", 12);
+  ASSERT_GT(before.Width, 0);
+  first.reset();
+  EXPECT_EQ(second.Render("Click to Start", 12).Alpha, before.Alpha) << "a font of the renderer left";
+  EXPECT_GT(second.Render("Click to Start", 14).Width, before.Width) << "a font opened after the first renderer went";
+
+  static const unsigned char kNotAFont[] = "not a font";
+  platform::TextRenderer broken{std::span<const unsigned char>(kNotAFont)};
+  EXPECT_THROW(broken.Render("OK", 8), std::runtime_error);
+  EXPECT_THROW(broken.Render("OK", 8), std::runtime_error) << "the failed font was kept";
 }
 
 }  // namespace

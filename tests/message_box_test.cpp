@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "assets/embedded.h"
 #include "platform/core/message_box.h"
@@ -144,5 +145,63 @@ TEST_F(MessageBoxTest, TheTextIsDarkOnTheFaceAndTheButtonShowsWhenItIsHeld)
                 ASSERT_EQ(up.At(x, y), down.At(x, y)) << x << "," << y;
             }
         }
+    }
+}
+
+// The OK button as every backend drives it: one script of input per row, and
+// what the player sees after each step: "." nothing new, "d" drawn held down,
+// "u" drawn up again, "X" the box dismissed.
+TEST(MessageBoxButton, PressOnOkHoldsItReleaseOverOkDismissesAndOnlyTheBoxsKeysCloseIt)
+{
+    const Rect ok{50, 40, 75, 23};
+    enum Kind { Down, Move, Up, Cancel, Key, Repeat };
+    struct Step {
+        Kind kind;
+        int x = 0;  // or the key's code
+        int y = 0;
+    };
+    struct Row {
+        const char* what;
+        std::vector<Step> steps;
+        std::string seen;
+    };
+    const Row rows[] = {
+        {"a click on OK", {{Down, 60, 50}, {Up, 60, 50}}, "dX"},
+        {"its last pixel is on it, the next is not", {{Down, 124, 62}, {Up, 124, 62}, {Down, 125, 62}}, "dX."},
+        {"a press off OK does nothing", {{Down, 10, 10}, {Move, 60, 50}, {Up, 60, 50}}, "..."},
+        {"dragged off and back", {{Down, 60, 50}, {Move, 10, 10}, {Move, 20, 10}, {Move, 60, 50}, {Up, 60, 50}},
+         "du.dX"},
+        {"let go off OK, or off the box", {{Down, 60, 50}, {Up, 10, 10}, {Down, 60, 50}, {Up, -1, -1}}, "dudu"},
+        {"a release without a press", {{Up, 60, 50}, {Move, 60, 50}}, ".."},
+        {"a cancelled touch is no click", {{Down, 60, 50}, {Cancel}, {Up, 60, 50}, {Cancel}}, "du.."},
+        {"Enter, Space and Escape", {{Key, 13}, {Key, 32}, {Key, 27}}, "XXX"},
+        {"other keys, and a key held since before the box",
+         {{Key, 37}, {Key, 65}, {Key, 0xFF}, {Repeat, 13}, {Repeat, 32}},
+         "....."},
+    };
+    for (const Row& row : rows) {
+        MessageBoxButton button(ok);
+        std::string seen;
+        for (const Step& step : row.steps) {
+            const bool before = button.Pressed();
+            MessageBoxButton::Outcome outcome = MessageBoxButton::Outcome::None;
+            switch (step.kind) {
+            case Down: outcome = button.PointerDown(step.x, step.y); break;
+            case Move: outcome = button.PointerMove(step.x, step.y); break;
+            case Up: outcome = button.PointerUp(step.x, step.y); break;
+            case Cancel: outcome = button.PointerCancel(); break;
+            case Key: outcome = button.Key(step.x, false); break;
+            case Repeat: outcome = button.Key(step.x, true); break;
+            }
+            if (outcome == MessageBoxButton::Outcome::Dismiss) {
+                seen += 'X';
+            } else if (outcome == MessageBoxButton::Outcome::Redraw) {
+                seen += button.Pressed() ? 'd' : 'u';
+            } else {
+                seen += '.';
+                EXPECT_EQ(button.Pressed(), before) << row.what << ": changed without a redraw";
+            }
+        }
+        EXPECT_EQ(seen, row.seen) << row.what;
     }
 }

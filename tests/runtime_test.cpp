@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <algorithm>
 #include <functional>
+#include <span>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "assets/embedded.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/core/compositor.h"
 #include "platform/core/runtime.h"
 #include "tests/game_fixture.h"
 
@@ -52,6 +57,12 @@ public:
         if (KeyCode == 6) {
             Integer big = 32767;
             big = big + 1;
+        } else if (KeyCode == 7) {
+            throw std::runtime_error("a fault of the runtime's own");
+        } else if (KeyCode == 8) {
+            throw 8;  // not even a standard exception
+        } else if (KeyCode == 9) {
+            App().MsgBox("a box");
         }
     }
     void OnMouseMove(const Integer&, const Integer&, const Single& X, const Single& Y) override
@@ -230,15 +241,63 @@ TEST_F(RuntimeTest, MovementReachesTheFormOnlyOverItsFreeArea)
     EXPECT_EQ(form.events, (std::vector<std::string>{"move 5,5", "move -500,1000000", "key 40"}));
 }
 
-TEST_F(RuntimeTest, ARunTimeErrorIsReportedAndEndsTheProgramWithStatusOne)
+// Whatever a handler, the box it opens or the frame after it throws ends as
+// a reported error and a clean exit with status 1: never a box left open for
+// good, nor a frame presented after the failure.
+TEST(RuntimeFailure, AnyFailureIsReportedInABoxAndEndsTheProgramWithStatusOne)
 {
-    runtime.Deliver(KeyDownEvent{6, 0});
-    EXPECT_TRUE(runtime.Finished());
+    const std::string internal = "Run-time error '51':\n\nInternal error";
+    struct Row {
+        int key;
+        bool boxFails;
+        std::string report;
+        int frames = 0;  // before the failure: the box shows what led to it
+    };
+    const Row rows[] = {
+        {6, false, "Run-time error '6':\n\nOverflow"},
+        {7, false, internal},
+        {8, false, internal},
+        {9, true, internal, 1},
+    };
+    for (const Row& row : rows) {
+        HeadlessBackend backend;
+        Media media{embedded::SansSerif()};
+        Runtime runtime{backend, media, "Brennow"};
+        TestForm& form = runtime.Start<TestForm>(backend);
+        int boxes = 0;
+        backend.OnMessageBox = [&](const HeadlessBackend::MessageBox&) -> HeadlessBackend::BoxAnswer {
+            if (row.boxFails && boxes++ == 0) {
+                throw std::runtime_error("the box could not be made");
+            }
+            return true;
+        };
+        const int presented = backend.PresentedFrames();
+        form.Top().Caption = "changed";  // a frame would follow the handler
+        testing::internal::CaptureStderr();
+        runtime.Deliver(KeyDownEvent{row.key, 0});
+        testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(runtime.Finished()) << row.key;
+        EXPECT_EQ(runtime.ExitStatus(), 1) << row.key;
+        EXPECT_FALSE(runtime.Modal()) << row.key;
+        EXPECT_EQ(runtime.FailureReport(), row.report);
+        ASSERT_FALSE(backend.MessageBoxes().empty());
+        EXPECT_EQ(backend.MessageBoxes().back().Title, "Brennow");
+        EXPECT_EQ(backend.MessageBoxes().back().Text, row.report);
+        EXPECT_EQ(backend.PresentedFrames(), presented + row.frames) << row.key << ": a frame after the failure";
+        EXPECT_EQ(runtime.RunUntil(backend.Now() + 1s), 1);
+    }
+    // Composing itself fails (the label's font cannot be opened): nothing is
+    // presented, and the report says what of any other fault.
+    static const unsigned char kNotAFont[] = "not a font";
+    HeadlessBackend backend;
+    Media media{std::span<const unsigned char>(kNotAFont)};
+    Runtime runtime{backend, media, "Brennow"};
+    testing::internal::CaptureStderr();
+    runtime.Start<TestForm>(backend);
+    testing::internal::GetCapturedStderr();
     EXPECT_EQ(runtime.ExitStatus(), 1);
-    ASSERT_EQ(backend.MessageBoxes().size(), 1U);
-    EXPECT_EQ(backend.MessageBoxes()[0].Title, "Brennow");
-    EXPECT_EQ(backend.MessageBoxes()[0].Text, "Run-time error '6':\n\nOverflow");
-    EXPECT_EQ(runtime.RunUntil(backend.Now() + 1s), 1);
+    EXPECT_EQ(runtime.FailureReport(), internal);
+    EXPECT_EQ(backend.PresentedFrames(), 0);
 }
 
 TEST_F(RuntimeTest, ClosingTheWindowEndsTheProgramWithStatusZero)
@@ -264,6 +323,44 @@ TEST_F(RuntimeTest, TheWindowShowsOnceLoadedAndAFrameIsPresentedOnlyWhenSomethin
     EXPECT_EQ(backend.PresentedFrames(), atLoad + 1);
     runtime.Deliver(ExposeEvent{});
     EXPECT_EQ(backend.PresentedFrames(), atLoad + 2);
+}
+
+// A backend that lends pixels of its own as the screen's, as the real window
+// does where its pixels are laid out as ours.
+class CanvasBackend : public HeadlessBackend {
+public:
+    std::vector<Pixel> pixels = std::vector<Pixel>(100 * 80, 0);
+    Surface view = Surface::View(pixels.data(), 100, 80, 100);
+    std::uint64_t generation = 1;
+    Canvas ScreenCanvas() override { return {&view, generation}; }
+};
+
+TEST(Presenting, PixelsMadeAnewWhereTheOldOnesWereGetTheWholeFrame)
+{
+    CanvasBackend backend;
+    Media media{embedded::SansSerif()};
+    Runtime runtime{backend, media, "Brennow"};
+    TestForm& form = runtime.Start<TestForm>(backend);
+    Surface whole;
+    Compose(form, whole);
+    EXPECT_EQ(Surface(backend.view), whole);
+    form.Top().Caption = "y";
+    runtime.Deliver(KeyDownEvent{1, 0});
+    EXPECT_FALSE(backend.Changed().empty()) << "a caption alone should make only its part afresh";
+    // The window system makes the screen's pixels anew, at the same address.
+    std::fill(backend.pixels.begin(), backend.pixels.end(), Rgb(1, 2, 3));
+    ++backend.generation;
+    form.Top().Caption = "z";
+    runtime.Deliver(KeyDownEvent{1, 0});
+    Compose(form, whole);
+    EXPECT_EQ(Surface(backend.view), whole);
+    EXPECT_TRUE(backend.Changed().empty()) << "presented as a part of a frame the pixels never held";
+    // A view of another size is not quietly swapped for pixels of its own.
+    std::vector<Pixel> small(10 * 10, Rgb(1, 2, 3));
+    Surface view = Surface::View(small.data(), 10, 10, 10);
+    EXPECT_THROW(Compose(form, view), std::invalid_argument);
+    EXPECT_TRUE(view.Borrowed());
+    EXPECT_EQ(small, std::vector<Pixel>(10 * 10, Rgb(1, 2, 3)));
 }
 
 TEST_F(RuntimeTest, AMessageBoxThatCannotBeShownCountsAsDismissed)

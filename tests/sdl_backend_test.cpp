@@ -5,10 +5,12 @@
 #include <SDL.h>
 
 #include <cmath>
+#include <string_view>
 
 #include "platform/sdl/keys.h"
 #include "platform/core/virtual_keys.h"
-#include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/present.h"
+#include "platform/web/keys.h"
 
 using namespace platform;
 
@@ -62,16 +64,20 @@ TEST(DisplayScale, EnlargingMakesEachPixelACrispSquare)
     }
 }
 
-// One row per key: where it is, what the layout puts on it, NumLock.
-TEST(KeyCodes, EveryKeyGetsTheCodeTheOldDesktopGave)
+// One row per key: where it is, what the layout puts on it, NumLock; and
+// what a browser says of the same key, where it says other than the code.
+TEST(KeyCodes, EveryKeyGetsTheCodeTheOldDesktopGaveOnTheDesktopAndInTheBrowser)
 {
     constexpr Uint16 on = KMOD_NUM;
     constexpr Uint16 off = KMOD_NONE;
+    constexpr unsigned long kAsTheDesktop = ~0UL;
     struct Row {
         SDL_Scancode place;
         SDL_Keycode sym;
         Uint16 mod;
         int code;
+        unsigned long browser = kAsTheDesktop;  // its keyCode
+        std::string_view key = {};
     };
     const Row rows[] = {
         // Letters by the layout's character: US, German (Y and Z swapped),
@@ -106,6 +112,13 @@ TEST(KeyCodes, EveryKeyGetsTheCodeTheOldDesktopGave)
         // German ö, ß, ü, ä, # and the ISO key "<".
         {SDL_SCANCODE_SEMICOLON, 0xF6, off, 186},
         {SDL_SCANCODE_EQUALS, SDLK_EQUALS, off, 187},
+        // Firefox's own codes for four keys; 173 is its minus and others' mute.
+        {SDL_SCANCODE_SEMICOLON, SDLK_SEMICOLON, off, 186, 59, ";"},
+        {SDL_SCANCODE_EQUALS, SDLK_EQUALS, off, 187, 61, "="},
+        {SDL_SCANCODE_MINUS, SDLK_MINUS, off, 189, 173, "-"},
+        {SDL_SCANCODE_MINUS, SDLK_MINUS, KMOD_SHIFT, 189, 173, "_"},
+        {SDL_SCANCODE_MUTE, SDLK_MUTE, off, 173, 173, "AudioVolumeMute"},
+        {SDL_SCANCODE_LGUI, SDLK_LGUI, off, 91, 224, "Meta"},
         {SDL_SCANCODE_COMMA, SDLK_COMMA, off, 188},
         {SDL_SCANCODE_MINUS, 0xDF, off, 189},
         {SDL_SCANCODE_PERIOD, SDLK_PERIOD, off, 190},
@@ -152,11 +165,17 @@ TEST(KeyCodes, EveryKeyGetsTheCodeTheOldDesktopGave)
         // Keys the old desktop had no code for still reach the form.
         {SDL_SCANCODE_KP_EQUALS, SDLK_KP_EQUALS, off, 0xFF},
         {SDL_SCANCODE_INTERNATIONAL1, SDLK_BACKSLASH, off, 0xFF},
-        {SDL_SCANCODE_UNKNOWN, 0, off, 0xFF},
+        {SDL_SCANCODE_UNKNOWN, 0, off, 0xFF, 0, "Unidentified"},
+        {SDL_SCANCODE_UNKNOWN, 0, off, 0xFF, 229, "Process"},  // an input method's
+        {SDL_SCANCODE_UNKNOWN, 0, off, 0xFF, 4000000000UL, ""},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(VirtualKeyCode(row.place, row.sym, row.mod), row.code)
             << SDL_GetScancodeName(row.place) << " with symbol " << row.sym << " and mod " << row.mod;
+        const unsigned long browser = row.browser == kAsTheDesktop ? static_cast<unsigned long>(row.code) : row.browser;
+        if (row.browser != kAsTheDesktop || row.code != vk::NoCode) {
+            EXPECT_EQ(WebKeyCode(browser, row.key), row.code) << "the browser's keyCode " << browser << ", key " << row.key;
+        }
     }
     // The web build, handed these codes by the browser, keeps only the ones
     // the desktop gives: a code added to one list and not the other would

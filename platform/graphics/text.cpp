@@ -32,7 +32,9 @@ struct TextRenderer::Font {
 
 TextRenderer::TextRenderer(std::span<const unsigned char> fontData) : fontData_(fontData)
 {
-    if (TTF_WasInit() == 0 && TTF_Init() != 0) {
+    // The library counts its starts, and each renderer's TTF_Quit takes back
+    // only its own: the last renderer gone shuts it down, not the first.
+    if (TTF_Init() != 0) {
         throw std::runtime_error(std::string("cannot start the font library: ") + TTF_GetError());
     }
 }
@@ -45,16 +47,17 @@ TextRenderer::~TextRenderer()
 
 const TextRenderer::Font& TextRenderer::FontAt(int points) const
 {
-    auto& font = fonts_[points];
-    if (!font) {
-        font = std::make_unique<Font>();
-        SDL_RWops* rw = SDL_RWFromConstMem(fontData_.data(), static_cast<int>(fontData_.size()));
-        font->handle = TTF_OpenFontDPIRW(rw, 1, points, kDotsPerInch, kDotsPerInch);
-        if (font->handle == nullptr) {
-            throw std::runtime_error(std::string("cannot open the embedded font: ") + TTF_GetError());
-        }
+    if (const auto found = fonts_.find(points); found != fonts_.end()) {
+        return *found->second;
     }
-    return *font;
+    // Kept only once open: a font that failed is tried again, never handed out.
+    auto font = std::make_unique<Font>();
+    SDL_RWops* rw = SDL_RWFromConstMem(fontData_.data(), static_cast<int>(fontData_.size()));
+    font->handle = TTF_OpenFontDPIRW(rw, 1, points, kDotsPerInch, kDotsPerInch);
+    if (font->handle == nullptr) {
+        throw std::runtime_error(std::string("cannot open the embedded font: ") + TTF_GetError());
+    }
+    return *fonts_.emplace(points, std::move(font)).first->second;
 }
 
 TextImage TextRenderer::Render(std::string_view text, int points) const

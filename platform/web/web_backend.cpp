@@ -1,6 +1,5 @@
 #include "platform/web/web_backend.h"
 
-#include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <algorithm>
@@ -11,99 +10,20 @@
 #include <string_view>
 
 #include "platform/core/virtual_keys.h"
+#include "platform/web/keys.h"
 
-// The page's parts, by id: #canvas the playfield, #modal the layer that
-// holds the box over it and takes every click while the box is open, #box
-// the box's pixels, #box-title its title, #stage everything of the game,
-// #failure where a report goes when the game ends by an error.
-
-// Suspends the C++ stack until brennow_wake or the timeout (negative: none).
-// No timer is set without a deadline, so an idle page never wakes.
-EM_ASYNC_JS(void, brennow_sleep, (double milliseconds), {
-    await new Promise((resolve) => {
-        const timer = milliseconds >= 0 ? setTimeout(resolve, milliseconds) : null;
-        Module['brennowWake'] = () => {
-            if (timer !== null) {
-                clearTimeout(timer);
-            }
-            resolve();
-        };
-    });
-    Module['brennowWake'] = null;
-});
-
-EM_JS(void, brennow_wake, (), {
-    const wake = Module['brennowWake'];
-    if (wake) {
-        wake();
-    }
-});
-
-EM_JS(void, brennow_put, (const unsigned char* pixels, int width, int height, int x, int y, int w, int h), {
-    const canvas = document.getElementById('canvas');
-    if (!Module['brennowContext']) {
-        Module['brennowContext'] = canvas.getContext('2d', {alpha : false});
-    }
-    const image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height);
-    Module['brennowContext'].putImageData(image, 0, 0, x, y, w, h);
-});
-
-EM_JS(int, brennow_open_box, (const char* title, int width, int height), {
-    const modal = document.getElementById('modal');
-    const box = document.getElementById('box');
-    if (!modal || !box) {
-        return 0;
-    }
-    document.getElementById('box-title').textContent = UTF8ToString(title);
-    box.width = width;
-    box.height = height;
-    modal.hidden = false;
-    if (Module['brennowScaleBox']) {
-        Module['brennowScaleBox']();  // the page's whole-number scale, the box over the playfield
-    }
-    box.focus({preventScroll : true});
-    return 1;
-});
-
-EM_JS(void, brennow_put_box, (const unsigned char* pixels, int width, int height), {
-    const box = document.getElementById('box');
-    const image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height);
-    box.getContext('2d', {alpha : false}).putImageData(image, 0, 0);
-});
-
-EM_JS(void, brennow_close_box, (), {
-    document.getElementById('modal').hidden = true;
-    document.getElementById('canvas').focus({preventScroll : true});
-});
-
-// Where an element lies in the page's client area, and how large it is
-// shown, in CSS pixels: left, top, width, height.
-EM_JS(void, brennow_place, (const char* id, double* place), {
-    const r = document.getElementById(UTF8ToString(id)).getBoundingClientRect();
-    HEAPF64[place >> 3] = r.left;
-    HEAPF64[(place >> 3) + 1] = r.top;
-    HEAPF64[(place >> 3) + 2] = r.width;
-    HEAPF64[(place >> 3) + 3] = r.height;
-});
-
-// Whether the page has the parts the game needs. emscripten's html5 calls
-// throw a JavaScript error, not a C++ one, for a part that is missing.
-EM_JS(int, brennow_page_complete, (), {
-    return ['canvas', 'modal', 'box', 'box-title'].every((id) => document.getElementById(id) !== null) ? 1 : 0;
-});
-
-EM_JS(void, brennow_show_failure, (const char* report), {
-    const failure = document.getElementById('failure');
-    const stage = document.getElementById('stage');
-    if (stage) {
-        stage.hidden = true;
-    }
-    if (failure) {
-        failure.textContent = UTF8ToString(report);
-        failure.hidden = false;
-    }
-    document.documentElement.dataset.ended = 'failure';
-});
+// The page's side, in library.js.
+extern "C" {
+void brennow_sleep(double milliseconds);
+void brennow_wake();
+void brennow_put(const unsigned char* pixels, int width, int height, int x, int y, int w, int h);
+int brennow_open_box(const char* title, int width, int height);
+void brennow_put_box(const unsigned char* pixels, int width, int height);
+void brennow_close_box();
+void brennow_place(const char* id, double* place);
+int brennow_page_complete();
+void brennow_show_failure(const char* report);
+}
 
 namespace platform {
 
@@ -168,10 +88,11 @@ EM_BOOL OnKeyDown(int /*type*/, const EmscriptenKeyboardEvent* event, void* data
     auto& backend = *static_cast<WebBackend*>(data);
     const int code = WebKeyCode(event->keyCode, event->key);
     if (backend.BoxOpen()) {
-        // A key held since before the box opened repeats; it must not close it.
-        if (event->repeat == 0 && (code == vk::Return || code == vk::Space || code == vk::Escape)) {
-            backend.QueueBox({WebBackend::BoxInput::Dismiss});
-        }
+        WebBackend::BoxInput input;
+        input.What = WebBackend::BoxInput::Key;
+        input.KeyCode = code;
+        input.Repeat = event->repeat != 0;
+        backend.QueueBox(input);
         return EM_TRUE;  // and nothing reaches the game or the page
     }
     backend.QueueGame(KeyDownEvent{code, ShiftState(event->shiftKey != 0, event->ctrlKey != 0, event->altKey != 0)});
@@ -252,21 +173,6 @@ void ToRgba(const Surface& frame, const Rect& area, std::vector<unsigned char>& 
 
 }  // namespace
 
-int WebKeyCode(unsigned long keyCode, std::string_view key)
-{
-    // Browsers give the desktop's virtual-key codes, Firefox a few of its own.
-    int code = static_cast<int>(std::min<unsigned long>(keyCode, 1000));
-    switch (code) {
-    case 59: code = vk::Semicolon; break;
-    case 61: code = vk::Equals; break;
-    case 173: code = key == "-" || key == "_" ? vk::Minus : code; break;  // else the mute key
-    case 224: code = vk::LeftWindows; break;
-    default: break;
-    }
-    // Every key reaches the form, as on the desktop.
-    return vk::IsKnown(code) ? code : vk::NoCode;
-}
-
 void ShowFailureInPage(std::string_view report)
 {
     const std::string text(report);
@@ -324,12 +230,10 @@ std::optional<InputEvent> WebBackend::WaitEvent(std::optional<Time> deadline)
     while (input_.empty()) {
         double milliseconds = -1;  // no deadline: sleep until input comes
         if (deadline) {
-            const Time left = *deadline - Now();
-            if (left <= Time::zero()) {
+            milliseconds = WaitMilliseconds(*deadline, Now());
+            if (milliseconds == 0) {
                 return std::nullopt;
             }
-            // Whole milliseconds, rounded up: waking early would only sleep again.
-            milliseconds = static_cast<double>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
         }
         brennow_sleep(milliseconds);
     }
@@ -375,42 +279,30 @@ BoxResult WebBackend::ShowMessageBox(std::string_view title, std::string_view te
     boxOpen_ = true;
     boxInput_.clear();
     ShowBoxPixels(DrawMessageBox(layout, false));
-    bool held = false;  // the left button went down on OK and is not yet up
-    bool over = false;  // and the pointer is over OK now
-    bool dismissed = false;
-    while (!dismissed) {
+    MessageBoxButton button(layout.Button);
+    for (MessageBoxButton::Outcome outcome = MessageBoxButton::Outcome::None;
+         outcome != MessageBoxButton::Outcome::Dismiss;) {
         while (boxInput_.empty()) {
             brennow_sleep(-1);
         }
         const BoxInput input = boxInput_.front();
         boxInput_.pop_front();
-        const bool onButton = layout.Button.Contains(input.X, input.Y);
         switch (input.What) {
-        case BoxInput::Dismiss:
-            dismissed = true;
+        case BoxInput::Key:
+            outcome = button.Key(input.KeyCode, input.Repeat);
             break;
         case BoxInput::Down:
-            if (onButton) {
-                held = true;
-                over = true;
-                ShowBoxPixels(DrawMessageBox(layout, true));
-            }
+            outcome = button.PointerDown(input.X, input.Y);
             break;
         case BoxInput::Move:
-            if (held && onButton != over) {
-                over = onButton;
-                ShowBoxPixels(DrawMessageBox(layout, over));
-            }
+            outcome = button.PointerMove(input.X, input.Y);
             break;
         case BoxInput::Up:
-            if (held) {
-                held = false;
-                dismissed = onButton;
-                if (!dismissed) {
-                    ShowBoxPixels(DrawMessageBox(layout, false));
-                }
-            }
+            outcome = button.PointerUp(input.X, input.Y);
             break;
+        }
+        if (outcome == MessageBoxButton::Outcome::Redraw) {
+            ShowBoxPixels(DrawMessageBox(layout, button.Pressed()));
         }
     }
     boxOpen_ = false;
@@ -426,9 +318,7 @@ void WebBackend::DiscardInput()
 
 std::uint32_t WebBackend::ClockSeed()
 {
-    const auto ticks = static_cast<std::uint64_t>(
-        std::chrono::system_clock::now().time_since_epoch().count() ^ Now().count());
-    return static_cast<std::uint32_t>(ticks ^ (ticks >> 32U));
+    return platform::ClockSeed(Now());
 }
 
 }  // namespace platform

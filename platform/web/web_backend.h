@@ -35,9 +35,11 @@ public:
     // they may only queue and wake the wait.
     void QueueGame(const InputEvent& event);
     struct BoxInput {
-        enum Kind { Down, Move, Up, Dismiss } What = Move;
+        enum Kind { Down, Move, Up, Key } What = Move;
         int X = 0;  // box pixels
         int Y = 0;
+        int KeyCode = 0;  // the old desktop's, for a key
+        bool Repeat = false;
     };
     void QueueBox(const BoxInput& input);
     bool BoxOpen() const { return boxOpen_; }
@@ -56,10 +58,6 @@ private:
     bool boxOpen_ = false;
     double start_;  // the page's clock when the backend began, in milliseconds
 };
-
-// The virtual-key code the desktop build gives the same key, from a
-// browser's keyCode and key; vk::NoCode for a key it has no code for.
-int WebKeyCode(unsigned long keyCode, std::string_view key);
 
 // Shows report in the page in place of the playfield; the program has ended.
 void ShowFailureInPage(std::string_view report);

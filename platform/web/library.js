@@ -1,0 +1,100 @@
+// The page's side of the web backend (platform/web/web_backend.cpp), linked
+// with --js-library. The page's parts, by id: #canvas the playfield, #modal
+// the layer that holds the box over it and takes every click while the box
+// is open, #box the box's pixels, #box-title its title, #stage everything of
+// the game, #failure where a report goes when the game ends by an error.
+
+mergeInto(LibraryManager.library, {
+  // Suspends the C++ stack until brennow_wake or the timeout (negative:
+  // none). No timer is set without a deadline, so an idle page never wakes.
+  brennow_sleep__deps: ['$Asyncify'],
+  brennow_sleep: function(milliseconds) {
+    Asyncify.handleSleep(function(wakeUp) {
+      let timer = null;
+      const done = function() {
+        if (timer !== null) {
+          clearTimeout(timer);
+        }
+        Module['brennowWake'] = null;
+        wakeUp();
+      };
+      if (milliseconds >= 0) {
+        timer = setTimeout(done, milliseconds);
+      }
+      Module['brennowWake'] = done;
+    });
+  },
+
+  brennow_wake: function() {
+    const wake = Module['brennowWake'];
+    if (wake) {
+      wake();
+    }
+  },
+
+  // Part of an RGBA frame width x height onto the playfield's canvas.
+  brennow_put: function(pixels, width, height, x, y, w, h) {
+    if (!Module['brennowContext']) {
+      Module['brennowContext'] = document.getElementById('canvas').getContext('2d', {alpha: false});
+    }
+    const image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height);
+    Module['brennowContext'].putImageData(image, 0, 0, x, y, w, h);
+  },
+
+  brennow_open_box: function(title, width, height) {
+    const modal = document.getElementById('modal');
+    const box = document.getElementById('box');
+    if (!modal || !box) {
+      return 0;
+    }
+    document.getElementById('box-title').textContent = UTF8ToString(title);
+    box.width = width;
+    box.height = height;
+    modal.hidden = false;
+    if (Module['brennowScaleBox']) {
+      Module['brennowScaleBox']();  // the page's scale, the box over the playfield
+    }
+    box.focus({preventScroll: true});
+    return 1;
+  },
+
+  brennow_put_box: function(pixels, width, height) {
+    const box = document.getElementById('box');
+    const image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height);
+    box.getContext('2d', {alpha: false}).putImageData(image, 0, 0);
+  },
+
+  brennow_close_box: function() {
+    document.getElementById('modal').hidden = true;
+    document.getElementById('canvas').focus({preventScroll: true});
+  },
+
+  // Where an element lies in the page's client area, and how large it is
+  // shown, in CSS pixels: left, top, width, height.
+  brennow_place: function(id, place) {
+    const r = document.getElementById(UTF8ToString(id)).getBoundingClientRect();
+    HEAPF64[place >> 3] = r.left;
+    HEAPF64[(place >> 3) + 1] = r.top;
+    HEAPF64[(place >> 3) + 2] = r.width;
+    HEAPF64[(place >> 3) + 3] = r.height;
+  },
+
+  // Whether the page has the parts the game needs. emscripten's html5 calls
+  // throw a JavaScript error, not a C++ one, for a part that is missing.
+  brennow_page_complete: function() {
+    return ['canvas', 'modal', 'box', 'box-title'].every((id) => document.getElementById(id) !== null) ? 1 : 0;
+  },
+
+  brennow_show_failure: function(report) {
+    const failure = document.getElementById('failure');
+    const stage = document.getElementById('stage');
+    if (stage) {
+      stage.hidden = true;
+    }
+    if (failure) {
+      failure.textContent = UTF8ToString(report);
+      failure.hidden = false;
+    }
+    document.documentElement.dataset.ended = 'failure';
+  },
+});
