@@ -2,17 +2,8 @@
 // nothing may leak (the sanitizer build's leak checker sees to that at exit)
 // and the memory in use must not grow from round to round.
 #include <gtest/gtest.h>
-#if defined(_WIN32)
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#include <psapi.h>
-#else
-#include <unistd.h>
-#endif
 
 #include <chrono>
-#include <cstddef>
-#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -21,11 +12,7 @@
 #include "platform/headless/headless_backend.h"
 #include "platform/graphics/media.h"
 #include "platform/core/runtime.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-// The address sanitizer's count of live heap bytes; GCC ships no header for it.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
+#include "tests/memory_in_use.h"
 
 namespace {
 
@@ -46,29 +33,6 @@ public:
     long Boxes = 0;
     std::string LastText;
 };
-
-// What grows when something is kept round after round. With the address
-// sanitizer the resident size mostly shows its quarantine of freed blocks, so
-// there the allocator's count of live bytes is taken.
-long MemoryInUseKb()
-{
-#if defined(__SANITIZE_ADDRESS__)
-    return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
-#elif defined(_WIN32)
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) == 0) {
-        return 0;
-    }
-    return static_cast<long>(counters.WorkingSetSize / 1024);
-#else
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * sysconf(_SC_PAGESIZE) / 1024;
-#endif
-}
 
 TEST(Reload, TenThousandGameOversLeakNothingAndKeepMemoryFlat)
 {

@@ -1,5 +1,5 @@
-// The Linux desktop: X11, through Xlib where SDL needs help, and Wayland where
-// SDL does all that is needed.
+// The Linux desktop: X11, through Xlib where SDL needs help, and the choices
+// Wayland needs (SDL draws and decorates there by itself).
 #include "platform/sdl/window_system.h"
 
 #include <SDL.h>
@@ -27,23 +27,42 @@ bool OnWayland()
     return driver != nullptr && std::strcmp(driver, "wayland") == 0;
 }
 
+// What went wrong with the display, once something has: Xlib's handler has
+// no place to pass it but this one.
+std::string& DisplayFault()
+{
+    static std::string fault;
+    return fault;
+}
+
 // SDL wakes its own blocking wait with a message it sends over a second X
 // connection. That message can reach a window just after the first
 // connection destroyed it (the box, or the game window at exit), and Xlib's
 // default handler would end the game for the error. That one error is
-// ignored; any other ends the game as the default handler would.
+// ignored. Any other ends the game, as the default handler would, but not
+// from inside Xlib: it is noted, and the loop ends the game at its next turn.
 int OnXError(Display* display, XErrorEvent* error)
 {
     if (error->error_code == BadWindow && error->request_code == X_SendEvent) {
         return 0;
     }
-    char text[256] = {};
-    XGetErrorText(display, error->error_code, text, sizeof text);
-    std::fprintf(stderr, "brennow: X error: %s (request %d)\n", text, static_cast<int>(error->request_code));
-    std::exit(1);
+    if (DisplayFault().empty()) {
+        char text[256] = {};
+        XGetErrorText(display, error->error_code, text, sizeof text);
+        DisplayFault() = "X error: " + std::string(text) + " (request " +
+                         std::to_string(static_cast<int>(error->request_code)) + ")";
+    }
+    return 0;
 }
 
 }  // namespace
+
+void CheckDisplay()
+{
+    if (!DisplayFault().empty()) {
+        throw std::runtime_error(DisplayFault());
+    }
+}
 
 void StartVideo()
 {

@@ -108,6 +108,7 @@ BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& r
     constexpr int kOff = -1;
     SDL_Event event;
     while (SDL_WaitEvent(&event) != 0) {
+        window_system::CheckDisplay();
         bool dismissed = false;
         switch (event.type) {
         case SDL_QUIT:  // a signal, or the last window's close

@@ -118,6 +118,7 @@ std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
     } else {
         got = SDL_WaitEventTimeout(&event, milliseconds);
     }
+    window_system::CheckDisplay();
     if (got == 0) {
         return std::nullopt;
     }

@@ -1,8 +1,9 @@
 // What the window system beneath SDL needs that SDL leaves out, or does in a
-// way the game cannot use. One implementation per window system, chosen when
-// the program is built: x11.cpp for the Linux desktop (X11, and Wayland where
-// SDL needs no help). SDL's own types only: nothing here names a window
-// system's types.
+// way the game cannot use. One implementation per platform, chosen when the
+// program is built: linux_desktop.cpp for the Linux desktop (X11 through
+// Xlib, and the decisions Wayland needs), windows.cpp for Windows. A
+// platform without a file of its own stops the build at configure time. SDL's
+// own types only: nothing here names a window system's types.
 #pragma once
 
 struct SDL_Window;
@@ -42,6 +43,12 @@ SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height,
 // calls into the freed window: the game crashed when the game window was
 // clicked after a box.
 bool KeepsDialogs();
+
+// Throws std::runtime_error with the reason when the window system has
+// failed in a way the game cannot go on from since it was last asked: its
+// own callbacks only note such a failure, so that the game ends through its
+// normal path.
+void CheckDisplay();
 
 // Shows why the game cannot go on where nobody would read standard error (a
 // windowed program on Windows has no console); nothing where it is read.

@@ -8,7 +8,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
 #undef CreateDialog  // winuser.h's, for dialogs from resources
 
@@ -136,6 +138,8 @@ bool KeepsDialogs()
 
 // A windowed program starts without standard descriptors: nothing to mend.
 void OpenStandardDescriptors() {}
+
+void CheckDisplay() {}
 
 void ReportFailure(const char* title, const char* text)
 {
