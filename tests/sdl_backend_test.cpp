@@ -5,10 +5,13 @@
 #include <SDL.h>
 
 #include <cmath>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "platform/sdl/keys.h"
 #include "platform/core/virtual_keys.h"
+#include "platform/sdl/input_age.h"
 #include "platform/sdl/present.h"
 #include "platform/web/keys.h"
 
@@ -189,5 +192,40 @@ TEST(KeyCodes, EveryKeyGetsTheCodeTheOldDesktopGaveOnTheDesktopAndInTheBrowser)
     }
     for (const Row& row : rows) {
         EXPECT_EQ(vk::IsKnown(row.code), row.code != vk::NoCode) << "code " << row.code;
+    }
+}
+
+// Input made before the box closed is dropped by when the window system made
+// it, not when SDL got to it; its clock wraps every 49 days.
+TEST(InputAge, InputMadeUpToTheMomentIsDroppedWhateverTheClockAndTheRestIsKept)
+{
+    struct Row {
+        const char* what;
+        std::optional<std::uint32_t> dropUntil;
+        std::optional<std::uint32_t> made;
+        Uint32 type;
+        bool kept;
+    };
+    const Row rows[] = {
+        {"a key made before", 5000, 4999, SDL_KEYDOWN, false},
+        {"a move made at the moment", 5000, 5000, SDL_MOUSEMOTION, false},
+        {"a click made after", 5000, 5001, SDL_MOUSEBUTTONDOWN, true},
+        {"before, across the wrap", 0x00000010U, 0xFFFFFFF0U, SDL_MOUSEBUTTONUP, false},
+        {"after, across the wrap", 0xFFFFFFF0U, 0x00000010U, SDL_KEYDOWN, true},
+        {"nothing dropped yet", std::nullopt, 4999, SDL_KEYDOWN, true},
+        {"no time known for it", 5000, std::nullopt, SDL_KEYDOWN, true},
+        {"not input", 5000, 4999, SDL_WINDOWEVENT, true},
+        {"the quit request", 5000, 4999, SDL_QUIT, true},
+    };
+    for (const Row& row : rows) {
+        InputAge ages;
+        if (row.dropUntil) {
+            ages.Made(*row.dropUntil);
+            ages.DropUntil(*row.dropUntil);
+        }
+        ages.Made(row.made);
+        SDL_Event event{};
+        event.type = row.type;
+        EXPECT_EQ(ages.Keep(event), row.kept) << row.what;
     }
 }

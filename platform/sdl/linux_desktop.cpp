@@ -2,6 +2,8 @@
 // Wayland needs (SDL draws and decorates there by itself).
 #include "platform/sdl/window_system.h"
 
+#include "platform/sdl/input_age.h"
+
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
@@ -12,7 +14,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -55,7 +59,54 @@ int OnXError(Display* display, XErrorEvent* error)
     return 0;
 }
 
+// When X made the input SDL is about to queue, from the X event SDL hands the
+// filter before it translates that event.
+InputAge& Ages()
+{
+    static InputAge ages;
+    return ages;
+}
+
+std::optional<std::uint32_t> MadeAt(const XEvent& event)
+{
+    switch (event.type) {
+    case KeyPress:
+    case KeyRelease:
+        return static_cast<std::uint32_t>(event.xkey.time);
+    case ButtonPress:
+    case ButtonRelease:
+        return static_cast<std::uint32_t>(event.xbutton.time);
+    case MotionNotify:
+        return static_cast<std::uint32_t>(event.xmotion.time);
+    case EnterNotify:
+    case LeaveNotify:
+        return static_cast<std::uint32_t>(event.xcrossing.time);
+    case PropertyNotify:
+        return static_cast<std::uint32_t>(event.xproperty.time);
+    default:
+        return std::nullopt;
+    }
+}
+
+int FilterEvent(void* /*data*/, SDL_Event* event)
+{
+    if (event->type == SDL_SYSWMEVENT) {
+        if (event->syswm.msg != nullptr && event->syswm.msg->subsystem == SDL_SYSWM_X11) {
+            Ages().Made(MadeAt(event->syswm.msg->msg.x11.event));
+        }
+        return 0;  // read here, and of no use in the queue
+    }
+    return Ages().Keep(*event) ? 1 : 0;
+}
+
 }  // namespace
+
+void DropInputMadeUntilNow()
+{
+    if (const std::optional<std::uint32_t> latest = Ages().Latest()) {
+        Ages().DropUntil(*latest);
+    }
+}
 
 void CheckDisplay()
 {
@@ -86,6 +137,12 @@ void StartVideo()
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         const std::string name = wayland != nullptr ? wayland : (x11 != nullptr ? x11 : "");
         throw std::runtime_error("cannot open the display " + name + ": " + SDL_GetError());
+    }
+    if (!OnWayland()) {
+        // SDL hands each X event to the filter before it translates it: the
+        // filter learns when the input it then queues was made.
+        SDL_SetEventFilter(FilterEvent, nullptr);
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     }
     if (OnWayland()) {
         // Wayland has no software window surface in SDL: the window's pixels

@@ -142,6 +142,9 @@ BoxResult SdlBackend::ShowMessageBox(std::string_view title, std::string_view te
 
 void SdlBackend::DiscardInput()
 {
+    // What SDL holds already, and what the window system made meanwhile but
+    // has yet to hand SDL (a backlog under load).
+    window_system::DropInputMadeUntilNow();
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
 }

@@ -44,6 +44,12 @@ SDL_Window* CreateDialog(const char* title, int x, int y, int width, int height,
 // clicked after a box.
 bool KeepsDialogs();
 
+// Drops, as SDL queues them, the keys, clicks and moves that the window
+// system made up to now: input made while the box was open, which SDL may
+// get to only after the box has closed. Nothing where the window system
+// does not say when it made its input.
+void DropInputMadeUntilNow();
+
 // Throws std::runtime_error with the reason when the window system has
 // failed in a way the game cannot go on from since it was last asked: its
 // own callbacks only note such a failure, so that the game ends through its

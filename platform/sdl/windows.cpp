@@ -3,6 +3,8 @@
 // icons, and the message box owned by the game window.
 #include "platform/sdl/window_system.h"
 
+#include "platform/sdl/input_age.h"
+
 #include <SDL.h>
 #include <SDL_syswm.h>
 #ifndef NOMINMAX
@@ -14,6 +16,7 @@
 #include <windows.h>
 #undef CreateDialog  // winuser.h's, for dialogs from resources
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -41,7 +44,31 @@ Function FromUser32(const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
 }
 
+// When Windows made the input SDL is about to queue: the time of the message
+// SDL is handling, which the hook sees before SDL translates it.
+InputAge& Ages()
+{
+    static InputAge ages;
+    return ages;
+}
+
+void SDLCALL OnMessage(void* /*data*/, void* /*window*/, unsigned int /*message*/, Uint64 /*wParam*/,
+                       Sint64 /*lParam*/)
+{
+    Ages().Made(static_cast<std::uint32_t>(GetMessageTime()));
+}
+
+int SDLCALL FilterEvent(void* /*data*/, SDL_Event* event)
+{
+    return Ages().Keep(*event) ? 1 : 0;
+}
+
 }  // namespace
+
+void DropInputMadeUntilNow()
+{
+    Ages().DropUntil(static_cast<std::uint32_t>(GetTickCount()));
+}
 
 void StartVideo()
 {
@@ -57,6 +84,8 @@ void StartVideo()
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         throw std::runtime_error(std::string("cannot start the video: ") + SDL_GetError());
     }
+    SDL_SetWindowsMessageHook(OnMessage, nullptr);
+    SDL_SetEventFilter(FilterEvent, nullptr);
 }
 
 float DotsPerInch(SDL_Window* window)
