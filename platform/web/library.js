@@ -7,21 +7,22 @@
 mergeInto(LibraryManager.library, {
   // Suspends the C++ stack until brennow_wake or the timeout (negative:
   // none). No timer is set without a deadline, so an idle page never wakes.
+  // The stack resumes from a promise, after whatever callback woke it has
+  // returned: never inside it.
   brennow_sleep__deps: ['$Asyncify'],
   brennow_sleep: function(milliseconds) {
-    Asyncify.handleSleep(function(wakeUp) {
-      let timer = null;
-      const done = function() {
-        if (timer !== null) {
-          clearTimeout(timer);
-        }
+    return Asyncify.handleAsync(function() {
+      return new Promise(function(resolve) {
+        const timer = milliseconds >= 0 ? setTimeout(resolve, milliseconds) : null;
+        Module['brennowWake'] = function() {
+          if (timer !== null) {
+            clearTimeout(timer);
+          }
+          resolve();
+        };
+      }).then(function() {
         Module['brennowWake'] = null;
-        wakeUp();
-      };
-      if (milliseconds >= 0) {
-        timer = setTimeout(done, milliseconds);
-      }
-      Module['brennowWake'] = done;
+      });
     });
   },
 
