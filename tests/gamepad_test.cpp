@@ -229,3 +229,38 @@ TEST(Gamepad, PressesHoldsAndReleasesGiveTheKeyboardsKeyDowns)
         EXPECT_EQ(Play(c.Script, c.Until), c.Expected) << c.Name;
     }
 }
+
+TEST(Gamepad, TheBrowsersPadsReadInTheStandardMappingOrByTheLeastEveryPadHas)
+{
+    struct Case {
+        std::string Name;
+        std::vector<double> Axes;
+        std::vector<int> Pressed;
+        bool Standard;
+        PadState Expected;
+    };
+    PadState all = Dpad(true, true, true, true);
+    all.A = all.B = all.Start = true;
+    all.StickX = -1;
+    all.StickY = 0.5F;
+    std::vector<int> every(17, 1);
+    std::vector<int> ignored(17, 1);
+    ignored[0] = ignored[1] = ignored[9] = ignored[12] = ignored[13] = ignored[14] = ignored[15] = 0;
+    PadState onlyA = Stick(0.25F, -1);
+    onlyA.A = true;
+    const std::vector<Case> cases = {
+        {"standard: A, B, Start, the d-pad and the left stick", {-1, 0.5, 0.9, 0.9}, every, true, all},
+        {"standard: X, Y, the shoulders, Back and the right stick do nothing", {0, 0, 1, 1}, ignored, true, kNothing},
+        {"no mapping: the first two axes and the first button only", {0.25, -1, 1, 1}, every, false, onlyA},
+        {"fewer axes and buttons than the mapping names", {0.5}, {0, 1}, true, [] {
+             PadState s = Stick(0.5F, 0);
+             s.B = true;
+             return s;
+         }()},
+        {"axes past the ends, or not numbers, stay within them", {-7, std::numeric_limits<double>::quiet_NaN()}, {},
+         true, Stick(-1, 0)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(BrowserPad(c.Axes, c.Pressed, c.Standard), c.Expected) << c.Name;
+    }
+}

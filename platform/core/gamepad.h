@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace platform {
@@ -29,6 +30,7 @@ struct PadState {
     bool A = false;  // the bottom face button
     bool B = false;  // the right face button
     bool Start = false;
+    friend bool operator==(const PadState&, const PadState&) = default;
 };
 
 // The parts of a pad that do something, each a key of its own. The stick
@@ -68,6 +70,12 @@ constexpr float kStickHysteresis = 0.05F;
 
 // Which way the stick at (x, y) points, given the way it pointed before.
 std::optional<PadControl> StickDirection(float x, float y, std::optional<PadControl> before);
+
+// A pad as the browser's Gamepad API shows it: in the standard mapping
+// (buttons 0 A, 1 B, 9 Start, 12 to 15 the d-pad; axes 0 and 1 the left
+// stick), or, where the browser knows no mapping for it, only what nearly
+// every pad has there: axes 0 and 1 its stick, button 0 its main face button.
+PadState BrowserPad(std::span<const double> axes, std::span<const int> pressed, bool standard);
 
 // Pads are sampled at most this often, and only while one is connected:
 // sampling is the one polling the loop does.
