@@ -2,10 +2,10 @@
 // with a pad connected and untouched, against none. The pad is one of SDL's
 // virtual joysticks, which SDL's game controller layer takes for a real
 // controller; it is plugged in once the window shows, as a player would.
-//   brennow_pad_game [none|subsystem|pad]
-// none: the game as it is. subsystem: SDL's controller subsystem started, no
-// pad. pad: a virtual pad plugged in too. Says on stderr how long starting
-// the subsystem took.
+//   brennow_pad_game [none|pad]
+// none: the game as it is. pad: a virtual pad plugged in; says on stderr
+// how long starting SDL's controller subsystem took, which the game does
+// itself once its first frame shows.
 #include <SDL.h>
 
 #include <chrono>
@@ -16,8 +16,8 @@
 
 #include "assets/embedded.h"
 #include "game/frmBomber.h"
-#include "platform/media.h"
-#include "platform/runtime.h"
+#include "platform/core/runtime.h"
+#include "platform/graphics/media.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/window_system.h"
 
@@ -41,8 +41,8 @@ bool PlugInPad()
 int main(int argc, char** argv)
 {
     const std::string_view mode = argc > 1 ? argv[1] : "none";
-    if (mode != "none" && mode != "subsystem" && mode != "pad") {
-        std::fprintf(stderr, "usage: brennow_pad_game [none|subsystem|pad]\n");
+    if (mode != "none" && mode != "pad") {
+        std::fprintf(stderr, "usage: brennow_pad_game [none|pad]\n");
         return 2;
     }
     platform::window_system::OpenStandardDescriptors();
@@ -53,7 +53,7 @@ int main(int argc, char** argv)
                                      media.Text());
         platform::Runtime runtime(backend, media, std::string(kApplicationTitle));
         runtime.Start<frmBomber>();
-        if (mode != "none") {
+        if (mode == "pad") {
             const auto start = std::chrono::steady_clock::now();
             if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
                 std::fprintf(stderr, "brennow_pad_game: %s\n", SDL_GetError());
@@ -61,10 +61,10 @@ int main(int argc, char** argv)
             }
             const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
             std::fprintf(stderr, "brennow pads: controller subsystem started in %.2f ms\n", took.count());
-        }
-        if (mode == "pad" && !PlugInPad()) {
-            std::fprintf(stderr, "brennow_pad_game: no virtual pad: %s\n", SDL_GetError());
-            return 1;
+            if (!PlugInPad()) {
+                std::fprintf(stderr, "brennow_pad_game: no virtual pad: %s\n", SDL_GetError());
+                return 1;
+            }
         }
         return runtime.Run();
     } catch (const std::exception& error) {

@@ -8,7 +8,6 @@
 # and wake-ups over SAMPLE (default 10) seconds of waiting, and of the time
 # until the window is mapped.
 #   none       no pad
-#   subsystem  SDL's controller subsystem started by the bench, no pad
 #   pad        a pad connected
 #   sdl-polls  a pad connected, and SDL left to update the pads itself
 #              (SDL_AUTO_UPDATE_JOYSTICKS=1, SDL's default): what the game

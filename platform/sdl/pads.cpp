@@ -27,6 +27,11 @@ float Axis(Sint16 value)
 
 SdlPads::~SdlPads()
 {
+    Stop();
+}
+
+void SdlPads::Stop()
+{
     for (const Pad& pad : pads_) {
         if (pad.Controller != nullptr) {
             SDL_GameControllerClose(pad.Controller);
@@ -34,8 +39,10 @@ SdlPads::~SdlPads()
             SDL_JoystickClose(pad.Joystick);
         }
     }
+    pads_.clear();
     if (started_) {
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+        started_ = false;
     }
 }
 
@@ -81,7 +88,7 @@ void SdlPads::Sample(Time now, std::vector<PadEvent>& out)
     // Reads every pad and looks for pads plugged in or out: that news comes
     // as events, which the wait hands to Handle.
     SDL_GameControllerUpdate();
-    const bool reading = focused_ && !pads_.empty();
+    const bool reading = !pads_.empty() && SDL_GetKeyboardFocus() != nullptr;
     if (reading) {
         Read(out);
     }
@@ -186,15 +193,9 @@ bool SdlPads::Handle(const SDL_Event& event, std::vector<PadEvent>& out)
     }
 }
 
-void SdlPads::SetFocus(bool focused, Time now)
+void SdlPads::SampleSoon()
 {
-    if (focused == focused_) {
-        return;
-    }
-    focused_ = focused;
-    if (focused && started_) {
-        next_ = now;  // what was let go meanwhile
-    }
+    next_ = Time::zero();
 }
 
 }  // namespace platform

@@ -1,8 +1,8 @@
 // The gamepads SDL finds, read on the runtime's clock. SDL would update them
 // on its own in every wait and then poll once a millisecond while any is
 // attached; instead they are sampled here at most 60 times a second while
-// one is connected and the window has the focus, and otherwise only looked
-// for every 3 seconds.
+// one is connected and a window of the game has the focus, and otherwise
+// only looked for every 3 seconds.
 #pragma once
 
 #include <chrono>
@@ -30,6 +30,8 @@ public:
     // milliseconds, so the backend starts it once the first frame shows;
     // where it cannot start the game plays on without pads.
     void Start(Time now);
+    // Lets go of the pads and the subsystem; before SDL_Quit, which frees them.
+    void Stop();
     // When Sample has something to do next; none before Start.
     std::optional<Time> NextSample() const;
     // Reads the pads, and looks for new ones, if that is due by now; what
@@ -37,9 +39,9 @@ public:
     void Sample(Time now, std::vector<PadEvent>& out);
     // Takes SDL's news of a pad plugged in or out; false for any other event.
     bool Handle(const SDL_Event& event, std::vector<PadEvent>& out);
-    // Without the focus SDL drops a pad's presses: the pads are only looked
-    // for then, and read once again when the focus comes back.
-    void SetFocus(bool focused, Time now);
+    // Reads the pads at the next chance: a window of the game has the focus
+    // again (without it, SDL drops a pad's presses, and they are not read).
+    void SampleSoon();
     bool Connected() const { return !pads_.empty(); }
 
 private:
@@ -53,7 +55,6 @@ private:
     void Read(std::vector<PadEvent>& out);
 
     bool started_ = false;
-    bool focused_ = true;
     std::vector<Pad> pads_;
     PadReader reader_;
     Time next_{};
