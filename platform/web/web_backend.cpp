@@ -100,6 +100,17 @@ EM_BOOL OnKeyDown(int /*type*/, const EmscriptenKeyboardEvent* event, void* data
     return PageKey(code) && event->metaKey == 0 ? EM_TRUE : EM_FALSE;
 }
 
+// The page lost the focus (another window, another tab): a held pad
+// direction stops repeating, as a held key does.
+EM_BOOL OnBlur(int /*type*/, const EmscriptenFocusEvent* /*event*/, void* data)
+{
+    auto& backend = *static_cast<WebBackend*>(data);
+    if (!backend.BoxOpen()) {
+        backend.QueueGame(FocusLostEvent{});
+    }
+    return EM_FALSE;
+}
+
 EM_BOOL OnCanvasMouse(int type, const EmscriptenMouseEvent* event, void* data)
 {
     auto& backend = *static_cast<WebBackend*>(data);
@@ -195,11 +206,14 @@ WebBackend::WebBackend(int width, int height, const TextRenderer& text)
         emscripten_set_mouseup_callback("#canvas", this, EM_FALSE, OnCanvasMouse) == EMSCRIPTEN_RESULT_SUCCESS &&
         emscripten_set_mousemove_callback("#modal", this, EM_FALSE, OnModalMouse) == EMSCRIPTEN_RESULT_SUCCESS &&
         emscripten_set_mousedown_callback("#modal", this, EM_FALSE, OnModalMouse) == EMSCRIPTEN_RESULT_SUCCESS &&
-        emscripten_set_mouseup_callback("#modal", this, EM_FALSE, OnModalMouse) == EMSCRIPTEN_RESULT_SUCCESS;
+        emscripten_set_mouseup_callback("#modal", this, EM_FALSE, OnModalMouse) == EMSCRIPTEN_RESULT_SUCCESS &&
+        emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, OnBlur) ==
+            EMSCRIPTEN_RESULT_SUCCESS;
     if (!listening || emscripten_set_canvas_element_size("#canvas", width, height) != EMSCRIPTEN_RESULT_SUCCESS) {
         emscripten_html5_remove_all_event_listeners();
         throw std::runtime_error("the page has no playfield to draw on");
     }
+    pads_.emplace([] { brennow_wake(); });
 }
 
 WebBackend::~WebBackend()
@@ -225,17 +239,35 @@ void WebBackend::QueueBox(const BoxInput& input)
     brennow_wake();
 }
 
+std::vector<PadEvent> WebBackend::ReadPads()
+{
+    std::vector<PadEvent> changes;
+    pads_->Sample(Now(), changes);
+    return changes;
+}
+
+void WebBackend::Sleep(std::optional<Time> deadline)
+{
+    if (const std::optional<Time> sample = pads_->NextSample(); sample && (!deadline || *sample < *deadline)) {
+        deadline = sample;
+    }
+    // No deadline: no timer at all, and nothing wakes the page but input.
+    brennow_sleep(deadline ? WaitMilliseconds(*deadline, Now()) : -1.0);
+}
+
 std::optional<InputEvent> WebBackend::WaitEvent(std::optional<Time> deadline)
 {
-    while (input_.empty()) {
-        double milliseconds = -1;  // no deadline: sleep until input comes
-        if (deadline) {
-            milliseconds = WaitMilliseconds(*deadline, Now());
-            if (milliseconds == 0) {
-                return std::nullopt;
-            }
+    for (;;) {
+        for (const PadEvent& pad : ReadPads()) {
+            input_.push_back(pad);
         }
-        brennow_sleep(milliseconds);
+        if (!input_.empty()) {
+            break;
+        }
+        if (deadline && WaitMilliseconds(*deadline, Now()) == 0) {
+            return std::nullopt;
+        }
+        Sleep(deadline);
     }
     InputEvent event = input_.front();
     input_.pop_front();
@@ -282,8 +314,18 @@ BoxResult WebBackend::ShowMessageBox(std::string_view title, std::string_view te
     MessageBoxButton button(layout.Button);
     for (MessageBoxButton::Outcome outcome = MessageBoxButton::Outcome::None;
          outcome != MessageBoxButton::Outcome::Dismiss;) {
-        while (boxInput_.empty()) {
-            brennow_sleep(-1);
+        // The pads are read here too, at their pace.
+        for (const PadEvent& pad : ReadPads()) {
+            if (button.Pad(pad) == MessageBoxButton::Outcome::Dismiss) {
+                outcome = MessageBoxButton::Outcome::Dismiss;
+            }
+        }
+        if (outcome == MessageBoxButton::Outcome::Dismiss) {
+            break;
+        }
+        if (boxInput_.empty()) {
+            Sleep(std::nullopt);
+            continue;
         }
         const BoxInput input = boxInput_.front();
         boxInput_.pop_front();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "platform/core/backend.h"
 #include "platform/core/message_box.h"
 #include "platform/graphics/text.h"
+#include "platform/web/pads.h"
 
 namespace platform {
 
@@ -48,6 +50,10 @@ public:
 
 private:
     void ShowBoxPixels(const Surface& pixels);
+    // What the pads did since they were last read, if they are due.
+    std::vector<PadEvent> ReadPads();
+    // Sleeps until woken, or until the deadline or the pads' next reading.
+    void Sleep(std::optional<Time> deadline);
 
     const TextRenderer& text_;
     int width_;
@@ -56,6 +62,7 @@ private:
     std::deque<InputEvent> input_;
     std::deque<BoxInput> boxInput_;
     bool boxOpen_ = false;
+    std::optional<WebPads> pads_;
     double start_;  // the page's clock when the backend began, in milliseconds
 };
 
