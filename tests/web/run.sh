@@ -5,4 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/setup.sh"
-exec node "$here/web_test.mjs" "$@"
+status=0
+node "$here/web_test.mjs" "$@" || status=1
+node "$here/pads_test.mjs" "$@" || status=1
+exit $status
