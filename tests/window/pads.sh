@@ -1,10 +1,16 @@
 #!/bin/bash
 # Runs the gamepad test of the real window (pad_window_test.cpp) on a private
-# X server with openbox, as the game would be on a desktop.
-#   pads.sh PAD_WINDOW_TEST_BIN
-if (($# != 1)); then
-    echo "usage: $0 PAD_WINDOW_TEST_BIN" >&2
+# X server with openbox, as the game would be on a desktop; the Windows build
+# names the runner that starts it under Wine first.
+#   pads.sh [RUNNER] PAD_WINDOW_TEST_BIN
+if (($# < 1 || $# > 2)); then
+    echo "usage: $0 [RUNNER] PAD_WINDOW_TEST_BIN" >&2
     exit 2
+fi
+RUNNER=()
+if (($# == 2)); then
+    RUNNER=("$1")
+    shift
 fi
 TEST=$(realpath -- "$1") || exit 2
 # shellcheck source=tests/window/lib.sh
@@ -17,4 +23,4 @@ fi
 # The pointer rests off the window, so that it steers nothing.
 size=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
 xdotool mousemove $((${size%x*} - 1)) $((${size#*x} - 1))
-timeout 120 "$TEST"
+timeout 120 "${RUNNER[@]}" "$TEST"
