@@ -3,10 +3,19 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
+#include <utility>
+
+#include "platform/core/clock.h"
+
+// The page's side, in library.js: one timer that calls back into C++.
+extern "C" {
+void brennow_pad_timer(double milliseconds, void (*callback)(void*), void* data);
+}
 
 namespace platform {
 
-WebPads::WebPads(void (*wake)()) : wake_(wake)
+WebPads::WebPads(std::function<Time()> now, std::function<void(const PadEvent&)> deliver)
+    : now_(std::move(now)), deliver_(std::move(deliver))
 {
     // Without the Gamepad API these fail, and the page simply has no pads.
     emscripten_set_gamepadconnected_callback(this, EM_FALSE, OnConnection);
@@ -17,16 +26,19 @@ WebPads::WebPads(void (*wake)()) : wake_(wake)
         hidden_ = visibility.hidden != 0;
     }
     // A pad the browser showed the page before the game began (a reload)
-    // may not be announced again.
-    sampling_ = true;
+    // may not be announced again: one look now.
+    Arm(now_());
+}
+
+WebPads::~WebPads()
+{
+    brennow_pad_timer(-1, nullptr, nullptr);
 }
 
 EM_BOOL WebPads::OnConnection(int /*type*/, const EmscriptenGamepadEvent* /*event*/, void* data)
 {
     auto& pads = *static_cast<WebPads*>(data);
-    pads.sampling_ = true;
-    pads.next_ = Time::zero();  // at once: what the pad shows, or that it is gone
-    pads.wake_();
+    pads.Arm(pads.now_());  // at once: what the pad shows, or that it is gone
     return EM_FALSE;
 }
 
@@ -34,27 +46,38 @@ EM_BOOL WebPads::OnVisibility(int /*type*/, const EmscriptenVisibilityChangeEven
 {
     auto& pads = *static_cast<WebPads*>(data);
     pads.hidden_ = event->hidden != 0;
-    if (!pads.hidden_) {
-        pads.next_ = Time::zero();
+    if (pads.hidden_) {
+        brennow_pad_timer(-1, nullptr, nullptr);
+        pads.armed_ = false;
+    } else {
+        pads.Arm(pads.now_());
     }
-    pads.wake_();
     return EM_FALSE;
 }
 
-std::optional<WebPads::Time> WebPads::NextSample() const
+void WebPads::OnTimer(void* data)
 {
-    if (!sampling_ || hidden_) {
-        return std::nullopt;
-    }
-    return next_;
+    static_cast<WebPads*>(data)->Sample();
 }
 
-void WebPads::Sample(Time now, std::vector<PadEvent>& out)
+void WebPads::Arm(Time at)
 {
-    if (!sampling_ || hidden_ || now < next_) {
+    if (hidden_) {
+        return;
+    }
+    next_ = at;
+    armed_ = true;
+    brennow_pad_timer(static_cast<double>(WaitMilliseconds(at, now_())), OnTimer, this);
+}
+
+void WebPads::Sample()
+{
+    armed_ = false;
+    if (hidden_) {
         return;
     }
     std::vector<int> seen;
+    std::vector<PadEvent> changes;
     if (emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS) {
         const int count = emscripten_get_num_gamepads();
         for (int i = 0; i < count; ++i) {
@@ -65,23 +88,30 @@ void WebPads::Sample(Time now, std::vector<PadEvent>& out)
             const auto axes = std::span<const double>(pad.axis).first(std::clamp(pad.numAxes, 0, 64));
             const auto buttons = std::span<const int>(pad.digitalButton).first(std::clamp(pad.numButtons, 0, 64));
             const bool standard = std::strcmp(pad.mapping, "standard") == 0;
-            const std::vector<PadEvent> changes = reader_.Read(i, BrowserPad(axes, buttons, standard));
-            out.insert(out.end(), changes.begin(), changes.end());
+            const std::vector<PadEvent> read = reader_.Read(i, BrowserPad(axes, buttons, standard));
+            changes.insert(changes.end(), read.begin(), read.end());
             seen.push_back(i);
         }
     }
     for (const int index : known_) {
         if (std::find(seen.begin(), seen.end(), index) == seen.end()) {
             const std::vector<PadEvent> released = reader_.Remove(index);
-            out.insert(out.end(), released.begin(), released.end());
+            changes.insert(changes.end(), released.begin(), released.end());
         }
     }
     known_ = std::move(seen);
-    // None left: no more samples until the browser announces one.
-    sampling_ = !known_.empty();
-    next_ += kPadSampleInterval;
-    if (next_ <= now) {
-        next_ = now + kPadSampleInterval;
+    for (const PadEvent& change : changes) {
+        deliver_(change);
+    }
+    // None left: no more samples until the browser announces one. Otherwise
+    // on a fixed beat; a beat missed (a busy or throttled page) is not made up.
+    if (!known_.empty()) {
+        const Time now = now_();
+        Time next = next_ + kPadSampleInterval;
+        if (next <= now) {
+            next = now + kPadSampleInterval;
+        }
+        Arm(next);
     }
 }
 

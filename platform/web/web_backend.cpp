@@ -213,7 +213,17 @@ WebBackend::WebBackend(int width, int height, const TextRenderer& text)
         emscripten_html5_remove_all_event_listeners();
         throw std::runtime_error("the page has no playfield to draw on");
     }
-    pads_.emplace([] { brennow_wake(); });
+    // What a pad does goes to the box while it is open, else to the game.
+    pads_.emplace([this] { return Now(); }, [this](const PadEvent& change) {
+        if (boxOpen_) {
+            BoxInput input;
+            input.What = BoxInput::Pad;
+            input.PadChange = change;
+            QueueBox(input);
+        } else {
+            QueueGame(change);
+        }
+    });
 }
 
 WebBackend::~WebBackend()
@@ -239,35 +249,17 @@ void WebBackend::QueueBox(const BoxInput& input)
     brennow_wake();
 }
 
-std::vector<PadEvent> WebBackend::ReadPads()
-{
-    std::vector<PadEvent> changes;
-    pads_->Sample(Now(), changes);
-    return changes;
-}
-
-void WebBackend::Sleep(std::optional<Time> deadline)
-{
-    if (const std::optional<Time> sample = pads_->NextSample(); sample && (!deadline || *sample < *deadline)) {
-        deadline = sample;
-    }
-    // No deadline: no timer at all, and nothing wakes the page but input.
-    brennow_sleep(deadline ? WaitMilliseconds(*deadline, Now()) : -1.0);
-}
-
 std::optional<InputEvent> WebBackend::WaitEvent(std::optional<Time> deadline)
 {
-    for (;;) {
-        for (const PadEvent& pad : ReadPads()) {
-            input_.push_back(pad);
+    while (input_.empty()) {
+        double milliseconds = -1;  // no deadline: sleep until input comes
+        if (deadline) {
+            milliseconds = WaitMilliseconds(*deadline, Now());
+            if (milliseconds == 0) {
+                return std::nullopt;
+            }
         }
-        if (!input_.empty()) {
-            break;
-        }
-        if (deadline && WaitMilliseconds(*deadline, Now()) == 0) {
-            return std::nullopt;
-        }
-        Sleep(deadline);
+        brennow_sleep(milliseconds);
     }
     InputEvent event = input_.front();
     input_.pop_front();
@@ -314,18 +306,8 @@ BoxResult WebBackend::ShowMessageBox(std::string_view title, std::string_view te
     MessageBoxButton button(layout.Button);
     for (MessageBoxButton::Outcome outcome = MessageBoxButton::Outcome::None;
          outcome != MessageBoxButton::Outcome::Dismiss;) {
-        // The pads are read here too, at their pace.
-        for (const PadEvent& pad : ReadPads()) {
-            if (button.Pad(pad) == MessageBoxButton::Outcome::Dismiss) {
-                outcome = MessageBoxButton::Outcome::Dismiss;
-            }
-        }
-        if (outcome == MessageBoxButton::Outcome::Dismiss) {
-            break;
-        }
-        if (boxInput_.empty()) {
-            Sleep(std::nullopt);
-            continue;
+        while (boxInput_.empty()) {
+            brennow_sleep(-1);
         }
         const BoxInput input = boxInput_.front();
         boxInput_.pop_front();
@@ -341,6 +323,9 @@ BoxResult WebBackend::ShowMessageBox(std::string_view title, std::string_view te
             break;
         case BoxInput::Up:
             outcome = button.PointerUp(input.X, input.Y);
+            break;
+        case BoxInput::Pad:
+            outcome = button.Pad(input.PadChange);
             break;
         }
         if (outcome == MessageBoxButton::Outcome::Redraw) {

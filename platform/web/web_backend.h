@@ -37,11 +37,12 @@ public:
     // they may only queue and wake the wait.
     void QueueGame(const InputEvent& event);
     struct BoxInput {
-        enum Kind { Down, Move, Up, Key } What = Move;
+        enum Kind { Down, Move, Up, Key, Pad } What = Move;
         int X = 0;  // box pixels
         int Y = 0;
         int KeyCode = 0;  // the old desktop's, for a key
         bool Repeat = false;
+        PadEvent PadChange;  // for a pad
     };
     void QueueBox(const BoxInput& input);
     bool BoxOpen() const { return boxOpen_; }
@@ -50,10 +51,6 @@ public:
 
 private:
     void ShowBoxPixels(const Surface& pixels);
-    // What the pads did since they were last read, if they are due.
-    std::vector<PadEvent> ReadPads();
-    // Sleeps until woken, or until the deadline or the pads' next reading.
-    void Sleep(std::optional<Time> deadline);
 
     const TextRenderer& text_;
     int width_;
