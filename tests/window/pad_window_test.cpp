@@ -2,8 +2,9 @@
 // game controller layer takes for a real controller, drives the game through
 // the SDL backend on a private X server (tests/window/pads.sh starts it).
 // A held d-pad walks the figure to the frame the traced key-downs give on the
-// headless backend; A starts the round; unplugging the pad mid-round stops a
-// held direction and changes nothing else.
+// headless backend; a pad SDL does not know steers by its hat; A starts the
+// round; unplugging the pad mid-round stops a held direction and changes
+// nothing else.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -125,6 +126,31 @@ TEST(PadWindow, AVirtualPadDrivesTheRealWindow)
     std::string why;
     EXPECT_TRUE(SameAsWindow(headless.Frame(), window, why)) << why;
     EXPECT_EQ(form.PlayerX, 232.0 + 4.0 * static_cast<double>(keys.size()));
+
+    // A pad SDL's database does not know still steers by its hat.
+    SDL_VirtualJoystickDesc unknown{};
+    unknown.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    unknown.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+    unknown.nbuttons = 4;
+    unknown.nhats = 1;
+    unknown.name = "Brennow test stick with a hat";
+    const int other = SDL_JoystickAttachVirtualEx(&unknown);
+    ASSERT_GE(other, 0) << SDL_GetError();
+    SDL_Joystick* stick = SDL_JoystickOpen(other);
+    ASSERT_NE(stick, nullptr) << SDL_GetError();
+    run(200ms);
+    EXPECT_FALSE(SDL_IsGameController(other));
+    traced.clear();
+    const double x = form.PlayerX;
+    SDL_JoystickSetVirtualHat(stick, 0, SDL_HAT_LEFT);
+    run(150ms);
+    SDL_JoystickSetVirtualHat(stick, 0, SDL_HAT_CENTERED);
+    run(100ms);
+    EXPECT_EQ(KeyDowns(traced), std::vector<int>{platform::vk::Left});
+    EXPECT_EQ(form.PlayerX, x - 4);
+    SDL_JoystickClose(stick);
+    ASSERT_EQ(SDL_JoystickDetachVirtual(other), 0) << SDL_GetError();
+    run(100ms);
 
     // A starts the round, as a click on the prompt does. The figure first
     // goes off the playfield, where no obstacle reaches it.
