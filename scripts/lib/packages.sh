@@ -2,20 +2,22 @@
 # Sourced by every script that installs what it needs from Debian, so that
 # "install what is missing" is written once.
 
-# package_installed PACKAGE: true if dpkg has PACKAGE installed.
-package_installed() {
-    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
-}
-
 # install_missing PACKAGE...: installs those of the packages that are not
 # installed yet, in one apt-get call, as root or through sudo. It talks on
 # standard error, apt-get too, so that a script's own output stays clean.
 # Another apt-get or dpkg at work (another build, an upgrade) is waited for,
 # not failed on.
 install_missing() {
-    local missing=() package
+    local -A have=()
+    local missing=() package status
+    # One question to dpkg for all of them: the check is made on every test run.
+    while read -r package status; do
+        if [[ $status == 'install ok installed' ]]; then
+            have[$package]=1
+        fi
+    done < <(dpkg-query -W -f='${Package} ${Status}\n' "$@" 2>/dev/null)
     for package; do
-        package_installed "$package" || missing+=("$package")
+        [[ -n ${have[$package]:-} ]] || missing+=("$package")
     done
     ((${#missing[@]})) || return 0
     local sudo=()
