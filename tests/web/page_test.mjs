@@ -89,6 +89,35 @@ async function tap(page, point) {
   await touch(page, 'touchEnd');
 }
 
+// The playfield as the page holds it, whatever its size on the screen.
+async function playfield(page) {
+  const rgb = await page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    let text = '';
+    for (let i = 0; i < data.length; i += 4) {
+      text += String.fromCharCode(data[i], data[i + 1], data[i + 2]);
+    }
+    return btoa(text);
+  });
+  return { width: WIDTH, height: HEIGHT, rgb: Buffer.from(rgb, 'base64') };
+}
+
+const puts = (page) => page.evaluate(() => window.__seen.puts.length);
+const presented = (page, before) => waitFor(page, (n) => window.__seen.puts.length > n, before, 5000);
+// Frames presented in the next ms milliseconds, with no input.
+async function framesWithin(page, ms) {
+  const before = await puts(page);
+  await sleep(ms);
+  return (await puts(page)) - before;
+}
+
+// A path that steps the figure at every point, from the free playfield down
+// past its bottom edge (reachable on every screen): down and to the left,
+// far from the figure, over no control.
+const PATH = [[200, 300], [196, 310], [192, 320], [188, 330], [184, 340], [180, 352], [176, 362], [172, 372]];
+const headlessPath = () => ['move:' + PATH[0], 'press:' + PATH[0], ...PATH.slice(1).map((p) => 'move:' + p)];
+
 // A playfield pixel's middle, in CSS px of the page.
 const at = (s, [x, y]) => [s.canvas.x + (x + 0.5) * (s.canvas.width / WIDTH),
                            s.canvas.y + (y + 0.5) * (s.canvas.height / HEIGHT)];
@@ -179,6 +208,34 @@ try {
            `${screen.name}: the first frame is the headless one, crisp`);
     }
     if (screen.touch) {
+      // A drag steers as the same mouse movements do, on beyond the
+      // playfield's edge; a second finger changes nothing; a touch the
+      // system cancels releases without a click.
+      let before = await puts(page);
+      await touch(page, 'touchStart', [at(first, PATH[0])]);
+      await presented(page, before);
+      for (let i = 1; i < PATH.length; ++i) {
+        const second = [first.canvas.x + first.canvas.width - 20 - 5 * i, first.canvas.y + 20];
+        if (i === 2) {
+          before = await puts(page);
+          await touch(page, 'touchStart', [at(first, PATH[i - 1]), second]);
+          check(await framesWithin(page, 150) === 0, `${screen.name}: a second finger is ignored`);
+        }
+        before = await puts(page);
+        await touch(page, 'touchMove', i >= 2 ? [at(first, PATH[i]), second] : [at(first, PATH[i])]);
+        await presented(page, before);
+      }
+      await touch(page, 'touchCancel');
+      same(await playfield(page), frame(...headlessPath()),
+           `${screen.name}: a drag steers as the same mouse movements do, also beyond the edge`);
+      check(await framesWithin(page, 400) === 0, `${screen.name}: a cancelled touch is no click: the round waits`);
+      // Lifted on the form, the drag is a click, as a mouse's is.
+      await touch(page, 'touchStart', [at(first, [400, 300])]);
+      await touch(page, 'touchMove', [at(first, [380, 310])]);
+      await touch(page, 'touchEnd');
+      await sleep(100);
+      check(await framesWithin(page, 400) > 10, `${screen.name}: a drag lifted on the form starts the round`);
+
       // What a browser would take for itself: a drag, a pinch, a long press,
       // a double tap, on the playfield and beside it.
       const [a, b] = [at(first, [30, 300]), at(first, [430, 40])];
@@ -209,6 +266,30 @@ try {
       check(!moved, `${screen.name}: drags, a pinch, a long press and a double tap neither scroll, zoom nor select`,
             JSON.stringify(after));
     }
+    if (!screen.touch) {
+      // A press is followed wherever it goes: a drag beyond the playfield
+      // keeps steering, as the desktop's window keeps a held mouse, and let
+      // go there it is no click; a press made beside the playfield and let
+      // go on it is none either.
+      let before = await puts(page);
+      await page.mouse.move(...at(first, PATH[0]));
+      await presented(page, before);
+      await page.mouse.down();
+      for (const point of PATH.slice(1)) {
+        before = await puts(page);
+        await page.mouse.move(...at(first, point));
+        await presented(page, before);
+      }
+      await page.mouse.up();
+      same(await playfield(page), frame(...headlessPath()), `${screen.name}: a drag beyond the edge keeps steering`);
+      check(await framesWithin(page, 400) === 0, `${screen.name}: a press let go beyond the playfield is no click`);
+      await page.mouse.move(Math.max(1, first.canvas.x - 4), first.canvas.y + 4);
+      await page.mouse.down();
+      await page.mouse.move(...at(first, [400, 300]));
+      await page.mouse.up();
+      check(await framesWithin(page, 400) === 0,
+            `${screen.name}: a press beside the playfield let go on it neither steers nor starts the round`);
+    }
     // A round lost at once: the box over the playfield, whole, and closed by
     // a tap or a click on OK. On a page afresh: a touch above may have steered.
     await page.reload({ waitUntil: 'load' });
@@ -238,6 +319,29 @@ try {
       }
       const scale = lost.box.width / (await page.evaluate(() => document.getElementById('box').width));
       const ok = [lost.box.x + lost.box.width / 2, lost.box.y + lost.box.height - (12 + 23 / 2) * scale];
+      // The browser's own keys still work while the box is open; those the
+      // box takes do not reach the browser.
+      await page.evaluate(() => {
+        window.__keys = [];
+        addEventListener('keydown', (e) => window.__keys.push([e.key, e.defaultPrevented]));
+      });
+      await page.keyboard.press('F5');
+      await page.keyboard.down('Control');
+      await page.keyboard.press('KeyR');
+      await page.keyboard.up('Control');
+      await page.keyboard.press('a');
+      const keys = await page.evaluate(() => window.__keys).catch(() => null);
+      const reach = (key) => keys.some(([k, prevented]) => k === key && !prevented);
+      check(keys === null || (reach('F5') && reach('r')),
+            `${screen.name}: F5 and Ctrl+R reach the browser while the box is open`, JSON.stringify(keys));
+      if (screen.touch) {
+        // A press on OK that the system cancels does not close the box.
+        await touch(page, 'touchStart', [ok]);
+        await touch(page, 'touchCancel');
+        await sleep(200);
+        check(await page.evaluate(() => !document.getElementById('modal').hidden),
+              `${screen.name}: a cancelled touch on OK leaves the box open`);
+      }
       if (screen.touch) {
         await tap(page, ok);
       } else {
