@@ -154,7 +154,7 @@ TEST_F(MessageBoxTest, TheTextIsDarkOnTheFaceAndTheButtonShowsWhenItIsHeld)
 TEST(MessageBoxButton, PressOnOkHoldsItReleaseOverOkDismissesAndOnlyTheBoxsKeysCloseIt)
 {
     const Rect ok{50, 40, 75, 23};
-    enum Kind { Down, Move, Up, Cancel, Key, Repeat };
+    enum Kind { Down, Move, Up, Cancel, Key, Repeat, PadPress, PadRelease };
     struct Step {
         Kind kind;
         int x = 0;  // or the key's code
@@ -178,6 +178,14 @@ TEST(MessageBoxButton, PressOnOkHoldsItReleaseOverOkDismissesAndOnlyTheBoxsKeysC
         {"other keys, and a key held since before the box",
          {{Key, 37}, {Key, 65}, {Key, 0xFF}, {Repeat, 13}, {Repeat, 32}},
          "....."},
+        {"A, Start and B on a pad",
+         {{PadPress, static_cast<int>(PadControl::A)}, {PadPress, static_cast<int>(PadControl::Start)},
+          {PadPress, static_cast<int>(PadControl::B)}},
+         "XXX"},
+        {"a pad's directions, and letting go of a button held since before the box",
+         {{PadPress, static_cast<int>(PadControl::DpadUp)}, {PadPress, static_cast<int>(PadControl::StickLeft)},
+          {PadRelease, static_cast<int>(PadControl::A)}, {PadRelease, static_cast<int>(PadControl::Start)}},
+         "...."},
     };
     for (const Row& row : rows) {
         MessageBoxButton button(ok);
@@ -192,6 +200,8 @@ TEST(MessageBoxButton, PressOnOkHoldsItReleaseOverOkDismissesAndOnlyTheBoxsKeysC
             case Cancel: outcome = button.PointerCancel(); break;
             case Key: outcome = button.Key(step.x, false); break;
             case Repeat: outcome = button.Key(step.x, true); break;
+            case PadPress: outcome = button.Pad({1, static_cast<PadControl>(step.x), true}); break;
+            case PadRelease: outcome = button.Pad({1, static_cast<PadControl>(step.x), false}); break;
             }
             if (outcome == MessageBoxButton::Outcome::Dismiss) {
                 seen += 'X';

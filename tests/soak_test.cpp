@@ -42,6 +42,7 @@ constexpr float kHeight = 349;
 constexpr float kWhileBoxX = 10.5F;
 constexpr float kWhileBoxY = 340.5F;
 constexpr int kWhileBoxKey = 4242;
+constexpr int kWhileBoxPad = 99;
 
 bool MadeWhileABoxWasOpen(const platform::InputEvent& event)
 {
@@ -53,6 +54,9 @@ bool MadeWhileABoxWasOpen(const platform::InputEvent& event)
     }
     if (const auto* up = std::get_if<platform::MouseUpEvent>(&event)) {
         return up->X == kWhileBoxX && up->Y == kWhileBoxY;
+    }
+    if (const auto* pad = std::get_if<platform::PadEvent>(&event)) {
+        return pad->Pad == kWhileBoxPad;
     }
     return false;
 }
@@ -110,8 +114,10 @@ public:
             } else if (kind < 76) {
                 Post(at, platform::MouseMoveEvent{Coordinate(kWidth), Coordinate(kHeight), static_cast<int>(Below(8)),
                                                   Shift()});
-            } else if (kind < 99) {
+            } else if (kind < 96) {
                 PostClick(at);
+            } else if (kind < 99) {
+                last = PostPad(at);
             } else {
                 Post(at, platform::ExposeEvent{});
             }
@@ -271,6 +277,24 @@ private:
         }
     }
 
+    // A pad's control pressed, held a while and let go, on one of two pads;
+    // now and then the window loses the focus meanwhile. The time of the last.
+    Time PostPad(Time at)
+    {
+        const int pad = 1 + static_cast<int>(Below(2));
+        const auto control = static_cast<platform::PadControl>(Below(platform::kPadControls));
+        const Time held = Below(3) == 0 ? std::chrono::milliseconds(400 + Below(1600))
+                                        : std::chrono::milliseconds(Below(300));
+        Post(at, platform::PadEvent{pad, control, true});
+        if (Below(10) == 0) {
+            Post(at + held / 2, platform::FocusLostEvent{});
+        }
+        if (Below(8) != 0) {  // else it stays held
+            Post(at + held, platform::PadEvent{pad, control, false});
+        }
+        return at + held;
+    }
+
     void Post(Time at, const platform::InputEvent& event)
     {
         backend_.Post(at, event);
@@ -313,6 +337,7 @@ private:
             Post(at, platform::MouseDownEvent{kWhileBoxX, kWhileBoxY});
             Post(at, platform::MouseUpEvent{kWhileBoxX, kWhileBoxY});
             Post(at, platform::KeyDownEvent{kWhileBoxKey, 0});
+            Post(at, platform::PadEvent{kWhileBoxPad, platform::PadControl::A, true});
         }
         backend_.Stall(wait);
     }

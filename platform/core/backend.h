@@ -11,6 +11,7 @@
 #include <variant>
 
 #include "platform/core/clock.h"
+#include "platform/core/gamepad.h"
 #include "platform/graphics/surface.h"
 
 namespace platform {
@@ -43,9 +44,14 @@ struct KeyDownEvent {
 };
 struct CloseEvent {};
 struct ExposeEvent {};
+// The window lost the keyboard's focus: a held pad direction stops repeating,
+// as a held key does. It is shown afresh, as after an expose.
+struct FocusLostEvent {};
 
-using InputEvent =
-    std::variant<MouseMoveEvent, MouseDownEvent, MouseUpEvent, KeyDownEvent, CloseEvent, ExposeEvent>;
+// A pad's control pressed or let go (PadEvent, in gamepad.h) is input as a
+// key or a click is: the runtime makes the key-downs and clicks of it.
+using InputEvent = std::variant<MouseMoveEvent, MouseDownEvent, MouseUpEvent, KeyDownEvent, CloseEvent, ExposeEvent,
+                                PadEvent, FocusLostEvent>;
 
 // How a modal message box ended.
 enum class BoxResult {
@@ -77,7 +83,8 @@ public:
     virtual Canvas ScreenCanvas() { return {}; }
     // Modal, one OK button; returns once the box has closed.
     virtual BoxResult ShowMessageBox(std::string_view title, std::string_view text) = 0;
-    // Drops the clicks and keys that arrived while a modal box was open.
+    // Drops the clicks, keys and pad input that arrived while a modal box was
+    // open.
     virtual void DiscardInput() = 0;
     // A seed for the random generator, taken from the clock.
     virtual std::uint32_t ClockSeed() = 0;

@@ -222,4 +222,11 @@ MessageBoxButton::Outcome MessageBoxButton::Key(int virtualKey, bool repeat)
     return dismisses && !repeat ? Outcome::Dismiss : Outcome::None;
 }
 
+MessageBoxButton::Outcome MessageBoxButton::Pad(const PadEvent& event)
+{
+    // A press only: a button held since before the box opened shows no
+    // press, so it cannot close it.
+    return PadClosesBox(event) ? Outcome::Dismiss : Outcome::None;
+}
+
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/core/backend.h"
+#include "platform/core/gamepad.h"
 #include "platform/graphics/surface.h"
 #include "platform/graphics/text.h"
 
@@ -39,7 +40,8 @@ Surface DrawMessageBox(const MessageBoxLayout& layout, bool pressed);
 // of the left button on OK holds it, and it shows held down only while the
 // pointer is over it; letting go over OK dismisses the box, anywhere else
 // lets the button go. Enter, Space and Escape dismiss the box, but not when
-// they repeat: a key held since before the box opened must not close it.
+// they repeat: a key held since before the box opened must not close it. On
+// a pad, pressing A, Start or B dismisses it; a pad's other input is dropped.
 // Positions are box pixels; a backend passes one outside the box for a
 // release off it.
 class MessageBoxButton {
@@ -59,6 +61,8 @@ public:
     Outcome PointerCancel();
     // A key, as the old desktop's virtual-key code.
     Outcome Key(int virtualKey, bool repeat);
+    // A pad's control pressed or let go.
+    Outcome Pad(const PadEvent& event);
 
     bool Pressed() const { return held_ && over_; }
 

@@ -22,7 +22,7 @@ int Runtime::RunUntil(std::optional<Time> limit)
             break;
         }
         ArmTimers(*form_, backend_.Now(), stats_);
-        std::optional<Time> deadline = NextDeadline(*form_);
+        std::optional<Time> deadline = NextWake();
         if (limit && (!deadline || *limit < *deadline)) {
             deadline = limit;
         }
@@ -82,6 +82,21 @@ void Runtime::AfterEvent()
     }
 }
 
+std::optional<Time> Runtime::NextWake() const
+{
+    std::optional<Time> wake = NextDeadline(*form_);
+    if (const std::optional<Time> repeat = pads_.Deadline(); repeat && (!wake || *repeat < *wake)) {
+        wake = repeat;
+    }
+    return wake;
+}
+
+BoxResult Runtime::ShowBox(std::string_view text)
+{
+    pads_.Stop();
+    return box_.Show(backend_, title_, text);
+}
+
 void Runtime::Fail(const RuntimeError& error) noexcept
 {
     finished_ = true;
@@ -91,7 +106,7 @@ void Runtime::Fail(const RuntimeError& error) noexcept
         failure_ = ErrorReport(error);
         // Once the player has asked to quit, a box would only hold the exit up.
         if (!box_.QuitRequested()) {
-            result = box_.Show(backend_, title_, failure_);
+            result = ShowBox(failure_);
         }
     } catch (...) {
         result = BoxResult::NotShown;  // standard error is all that is left
@@ -123,7 +138,7 @@ void Runtime::MsgBox(std::string_view text)
         return;
     }
     PresentIfChanged();  // the player sees what led to the box
-    const BoxResult result = box_.Show(backend_, title_, text);
+    const BoxResult result = ShowBox(text);
     if (result == BoxResult::NotShown) {
         std::fprintf(stderr, "%s: %.*s\n", title_.c_str(), static_cast<int>(text.size()), text.data());
     }
@@ -166,8 +181,33 @@ void Runtime::Dispatch(const InputEvent& event)
         }
     } else if (std::holds_alternative<CloseEvent>(event)) {
         Unload(form);  // no handler intervenes
+    } else if (const auto* pad = std::get_if<PadEvent>(&event)) {
+        if (const std::optional<PadAction> action = pads_.Change(*pad, backend_.Now())) {
+            Press(*action);
+        }
+    } else if (std::holds_alternative<FocusLostEvent>(event)) {
+        pads_.Stop();
+        presenter_.Expose();
     } else if (std::holds_alternative<ExposeEvent>(event)) {
         presenter_.Expose();
+    }
+}
+
+void Runtime::Press(const PadAction& action)
+{
+    Form& form = *form_;
+    if (action.What == PadAction::Key) {
+        Call([&] { form.OnKeyDown(action.KeyCode, 0); });
+        return;
+    }
+    // A pad has no pointer: its click lands where a form puts its prompt, in
+    // the middle of the window. There it is a click on the prompt while it
+    // shows, and on whatever is there once it is gone.
+    const Target target = HitTest(form.ScaleWidth() / 2, form.ScaleHeight() / 2);
+    if (target.control) {
+        Call([&] { form.OnControlClick(*target.control); });
+    } else {
+        Call([&] { form.OnClick(); });
     }
 }
 
@@ -194,6 +234,16 @@ void Runtime::FireDueTimers()
     // returns only after it has closed.
     while (!finished_ && !box_.Open() && form_->IsLoaded()) {
         const Time now = backend_.Now();
+        // A repeat due no later than every timer comes first.
+        const std::optional<Time> repeat = pads_.Deadline();
+        const std::optional<Time> tick = NextDeadline(*form_);
+        if (repeat && *repeat <= now && (!tick || *repeat <= *tick)) {
+            const KeyDownEvent key{*pads_.Repeat(now), 0};
+            Call([&] { form_->OnKeyDown(key.KeyCode, key.Shift); });
+            Observe(InputEvent(key));
+            ArmTimers(*form_, backend_.Now(), stats_);
+            continue;
+        }
         const Timer* due = TakeDueTimer(*form_, now);
         if (due == nullptr) {
             return;

@@ -16,6 +16,7 @@
 
 #include "platform/core/backend.h"
 #include "platform/core/form.h"
+#include "platform/core/gamepad.h"
 #include "platform/core/modal_box.h"
 #include "platform/core/presenter.h"
 #include "platform/core/services.h"
@@ -64,7 +65,8 @@ public:
     const std::string& Title() const { return title_; }
 
     // For tools that trace or check a run: called after each input event the
-    // loop or Deliver dispatched, and after each timer tick with its timer.
+    // loop or Deliver dispatched, after each timer tick with its timer, and
+    // after each repeat of a held pad direction with the key-down it made.
     using Step = std::variant<InputEvent, ControlId>;
     std::function<void(const Step&)> Observer;
 
@@ -112,7 +114,14 @@ private:
         }
     }
     void AfterEvent();
+    // The timers' ticks and the held pad direction's repeats that are due, in
+    // the order of their deadlines.
     void FireDueTimers();
+    std::optional<Time> NextWake() const;
+    // A pad's press, as the key or the click it stands for.
+    void Press(const PadAction& action);
+    // Opens the box; a held pad direction stops repeating first.
+    BoxResult ShowBox(std::string_view text);
     void PresentIfChanged();
 
     // The next event to dispatch, with the movements that came one after
@@ -135,6 +144,7 @@ private:
     std::unique_ptr<Form> form_;
     Random random_;
     ModalBox box_;
+    PadKeys pads_;
     Presenter presenter_;
     TimerStats stats_;
     bool finished_ = false;

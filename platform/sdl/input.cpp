@@ -87,8 +87,9 @@ std::optional<InputEvent> Translate(const SDL_Event& event, std::uint32_t window
         // may show the window black). The game shows a new frame only when
         // something changed, so it shows one here.
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-        case SDL_WINDOWEVENT_FOCUS_LOST:
             return ExposeEvent{};
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            return FocusLostEvent{};  // the runtime shows a frame on it too
         default:
             return std::nullopt;
         }

@@ -53,7 +53,7 @@ SDL_Point Centre(SDL_Window* owner, int width, int height)
 }  // namespace
 
 BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& renderer, std::string_view title,
-                        std::string_view text)
+                        std::string_view text, SdlPads& pads, const std::function<Time()>& now)
 {
     const MessageBoxLayout layout = LayOutMessageBox(renderer, text);
     const SDL_Point at = Centre(owner, layout.Width, layout.Height);
@@ -106,9 +106,35 @@ BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& r
     };
     // A release off the box is off the button.
     constexpr int kOff = -1;
-    SDL_Event event;
-    while (SDL_WaitEvent(&event) != 0) {
+    std::vector<PadEvent> padInput;
+    for (;;) {
+        // The pads are read here too, at their pace.
+        padInput.clear();
+        pads.Sample(now(), padInput);
+        for (const PadEvent& pad : padInput) {
+            if (followed(button.Pad(pad))) {
+                return BoxResult::Dismissed;
+            }
+        }
+        SDL_Event event;
+        int got = 0;
+        if (const std::optional<Time> sample = pads.NextSample(); !sample) {
+            got = SDL_WaitEvent(&event);
+        } else if (const std::int32_t milliseconds = WaitMilliseconds(*sample, now()); milliseconds == 0) {
+            got = SDL_PollEvent(&event);
+        } else {
+            got = SDL_WaitEventTimeout(&event, milliseconds);
+        }
         window_system::CheckDisplay();
+        if (got == 0) {
+            if (!pads.NextSample()) {
+                break;  // the event queue failed
+            }
+            continue;
+        }
+        if (pads.Handle(event, padInput)) {
+            continue;  // a pad plugged in or out: its releases close nothing
+        }
         bool dismissed = false;
         switch (event.type) {
         case SDL_QUIT:  // a signal, or the last window's close
@@ -120,6 +146,7 @@ BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& r
                     return BoxResult::Quit;
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
                     SDL_RaiseWindow(box.get());  // the box keeps the focus while it is open
+                    pads.SampleSoon();
                     [[fallthrough]];
                 case SDL_WINDOWEVENT_FOCUS_LOST:  // Wayland: see the game window's events
                 case SDL_WINDOWEVENT_EXPOSED:
@@ -137,6 +164,9 @@ BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& r
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
                 case SDL_WINDOWEVENT_FOCUS_GAINED:  // Wayland: a new configuration needs a new frame
                 case SDL_WINDOWEVENT_FOCUS_LOST:
+                    if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                        pads.SampleSoon();
+                    }
                     ShowOnWindow(box.get(), picture);
                     break;
                 default:

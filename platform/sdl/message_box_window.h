@@ -4,6 +4,7 @@
 // the game up until it is dismissed).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "platform/core/message_box.h"
 #include "platform/graphics/surface.h"
 #include "platform/graphics/text.h"
+#include "platform/sdl/pads.h"
 
 struct SDL_Window;
 
@@ -23,12 +25,13 @@ struct WindowDeleter {
 using WindowPtr = std::unique_ptr<SDL_Window, WindowDeleter>;
 
 // Shows the box modal for owner, centred over it, and returns once it has
-// closed. Enter, Space, Escape, a click on OK or the box's own close button
-// dismiss it. Input to owner is dropped meanwhile, and owner is repainted
-// from its window surface when it is exposed. The box's window is made in
+// closed. Enter, Space, Escape, a click on OK, A, Start or B on a pad, or
+// the box's own close button dismiss it. Input to owner is dropped
+// meanwhile, and owner is repainted from its window surface when it is
+// exposed. The pads are read on now's clock. The box's window is made in
 // box, and left there, hidden, where the window system keeps it for the next
 // box.
 BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& renderer, std::string_view title,
-                        std::string_view text);
+                        std::string_view text, SdlPads& pads, const std::function<Time()>& now);
 
 }  // namespace platform

@@ -97,6 +97,7 @@ SdlBackend::~SdlBackend()
     // The game window first: hiding it waits for the compositor's answer,
     // which may speak to the box's frame (see KeepsDialogs). The box is
     // hidden already, and destroying it then waits for nothing.
+    pads_.Stop();
     SDL_DestroyWindow(window_);
     box_.reset();
     SDL_Quit();
@@ -109,20 +110,48 @@ Time SdlBackend::Now()
 
 std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
 {
-    SDL_Event event;
-    int got = 0;
-    if (!deadline) {
-        got = SDL_WaitEvent(&event);
-    } else if (const std::int32_t milliseconds = WaitMilliseconds(*deadline, Now()); milliseconds == 0) {
-        got = SDL_PollEvent(&event);
-    } else {
-        got = SDL_WaitEventTimeout(&event, milliseconds);
+    if (shown_) {
+        pads_.Start(Now());  // once the first frame shows: it costs a few milliseconds
     }
-    window_system::CheckDisplay();
-    if (got == 0) {
-        return std::nullopt;
+    for (;;) {
+        if (padNext_ < padInput_.size()) {
+            return padInput_[padNext_++];
+        }
+        padInput_.clear();
+        padNext_ = 0;
+        pads_.Sample(Now(), padInput_);
+        if (!padInput_.empty()) {
+            continue;
+        }
+        // The wait ends for the deadline, or earlier to read the pads.
+        std::optional<Time> wake = deadline;
+        if (const std::optional<Time> sample = pads_.NextSample(); sample && (!wake || *sample < *wake)) {
+            wake = sample;
+        }
+        SDL_Event event;
+        int got = 0;
+        if (!wake) {
+            got = SDL_WaitEvent(&event);
+        } else if (const std::int32_t milliseconds = WaitMilliseconds(*wake, Now()); milliseconds == 0) {
+            got = SDL_PollEvent(&event);
+        } else {
+            got = SDL_WaitEventTimeout(&event, milliseconds);
+        }
+        window_system::CheckDisplay();
+        if (got == 0) {
+            if (wake == deadline || (deadline && WaitMilliseconds(*deadline, Now()) == 0)) {
+                return std::nullopt;
+            }
+            continue;  // time to read the pads
+        }
+        if (pads_.Handle(event, padInput_)) {
+            continue;
+        }
+        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+            pads_.SampleSoon();
+        }
+        return Translate(event, SDL_GetWindowID(window_), pixels_->Scale());
     }
-    return Translate(event, SDL_GetWindowID(window_), pixels_->Scale());
 }
 
 Backend::Canvas SdlBackend::ScreenCanvas()
@@ -137,7 +166,7 @@ void SdlBackend::Present(const Surface& frame, std::span<const Rect> changed)
 
 BoxResult SdlBackend::ShowMessageBox(std::string_view title, std::string_view text)
 {
-    return RunMessageBox(window_, box_, text_, title, text);
+    return RunMessageBox(window_, box_, text_, title, text, pads_, [this] { return Now(); });
 }
 
 void SdlBackend::DiscardInput()
@@ -147,6 +176,10 @@ void SdlBackend::DiscardInput()
     window_system::DropInputMadeUntilNow();
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
+    // The pads were read for the box while it was open; what was read
+    // before it opened and not yet handed over is dropped too.
+    padInput_.clear();
+    padNext_ = 0;
 }
 
 std::uint32_t SdlBackend::ClockSeed()

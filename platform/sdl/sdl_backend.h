@@ -5,10 +5,12 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/core/backend.h"
 #include "platform/graphics/text.h"
 #include "platform/sdl/message_box_window.h"
+#include "platform/sdl/pads.h"
 #include "platform/sdl/present.h"
 
 struct SDL_Window;
@@ -41,6 +43,9 @@ private:
     WindowPtr box_;  // the message box's window, where it is kept between boxes
     bool shown_ = false;
     std::optional<WindowPixels> pixels_;
+    SdlPads pads_;
+    std::vector<PadEvent> padInput_;  // read from the pads, not yet handed over
+    std::size_t padNext_ = 0;  // the next of them to hand over
     std::chrono::steady_clock::time_point start_;
 };
 

@@ -26,6 +26,22 @@ mergeInto(LibraryManager.library, {
     });
   },
 
+  // Calls callback(data) from C++ after the timeout; negative: no call. One
+  // at a time: a new one replaces the one pending. It runs while the C++
+  // stack may be suspended in brennow_sleep, as the input callbacks do.
+  brennow_pad_timer: function(milliseconds, callback, data) {
+    if (Module['brennowPadTimer']) {
+      clearTimeout(Module['brennowPadTimer']);
+      Module['brennowPadTimer'] = null;
+    }
+    if (milliseconds >= 0) {
+      Module['brennowPadTimer'] = setTimeout(function() {
+        Module['brennowPadTimer'] = null;
+        {{{ makeDynCall('vi', 'callback') }}}(data);
+      }, milliseconds);
+    }
+  },
+
   brennow_wake: function() {
     const wake = Module['brennowWake'];
     if (wake) {

@@ -99,6 +99,17 @@ EM_BOOL OnKeyDown(int /*type*/, const EmscriptenKeyboardEvent* event, void* data
     return PageKey(code) && event->metaKey == 0 ? EM_TRUE : EM_FALSE;
 }
 
+// The page lost the focus (another window, another tab): a held pad
+// direction stops repeating, as a held key does.
+EM_BOOL OnBlur(int /*type*/, const EmscriptenFocusEvent* /*event*/, void* data)
+{
+    auto& backend = *static_cast<WebBackend*>(data);
+    if (!backend.BoxOpen()) {
+        backend.QueueGame(FocusLostEvent{});
+    }
+    return EM_FALSE;
+}
+
 void ToRgba(const Surface& frame, const Rect& area, std::vector<unsigned char>& rgba)
 {
     for (int y = area.Y; y < area.Y + area.Height; ++y) {
@@ -130,13 +141,27 @@ WebBackend::WebBackend(int width, int height, const TextRenderer& text)
     if (brennow_page_complete() == 0) {
         throw std::runtime_error("the page has no playfield to draw on");
     }
-    const bool listening = emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, OnKeyDown) ==
-                           EMSCRIPTEN_RESULT_SUCCESS;
+    const bool listening =
+        emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, OnKeyDown) ==
+            EMSCRIPTEN_RESULT_SUCCESS &&
+        emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, OnBlur) ==
+            EMSCRIPTEN_RESULT_SUCCESS;
     if (!listening || emscripten_set_canvas_element_size("#canvas", width, height) != EMSCRIPTEN_RESULT_SUCCESS) {
         emscripten_html5_remove_all_event_listeners();
         throw std::runtime_error("the page has no playfield to draw on");
     }
     brennow_listen_pointers(this);
+    // What a pad does goes to the box while it is open, else to the game.
+    pads_.emplace([this] { return Now(); }, [this](const PadEvent& change) {
+        if (boxOpen_) {
+            BoxInput input;
+            input.What = BoxInput::Pad;
+            input.PadChange = change;
+            QueueBox(input);
+        } else {
+            QueueGame(change);
+        }
+    });
 }
 
 WebBackend::~WebBackend()
@@ -287,6 +312,9 @@ BoxResult WebBackend::ShowMessageBox(std::string_view title, std::string_view te
             break;
         case BoxInput::Cancel:
             outcome = button.PointerCancel();
+            break;
+        case BoxInput::Pad:
+            outcome = button.Pad(input.PadChange);
             break;
         }
         if (outcome == MessageBoxButton::Outcome::Redraw) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "platform/core/backend.h"
 #include "platform/core/message_box.h"
 #include "platform/graphics/text.h"
+#include "platform/web/pads.h"
 
 namespace platform {
 
@@ -48,11 +50,12 @@ public:
     };
     void Pointer(const PointerInput& input);
     struct BoxInput {
-        enum Kind { Down, Move, Up, Cancel, Key } What = Move;
+        enum Kind { Down, Move, Up, Cancel, Key, Pad } What = Move;
         int X = 0;  // box pixels
         int Y = 0;
         int KeyCode = 0;  // the old desktop's, for a key
         bool Repeat = false;
+        PadEvent PadChange;  // for a pad
     };
     void QueueBox(const BoxInput& input);
     bool BoxOpen() const { return boxOpen_; }
@@ -69,6 +72,7 @@ private:
     std::deque<InputEvent> input_;
     std::deque<BoxInput> boxInput_;
     bool boxOpen_ = false;
+    std::optional<WebPads> pads_;
     double start_;  // the page's clock when the backend began, in milliseconds
 };
 

@@ -237,6 +237,15 @@ std::string Describe(const platform::InputEvent& event)
     if (const auto* up = std::get_if<platform::MouseUpEvent>(&event)) {
         return "up " + at(up->X, up->Y);
     }
+    if (const auto* pad = std::get_if<platform::PadEvent>(&event)) {
+        static constexpr const char* kControls[] = {"up", "down", "left", "right", "stick-up", "stick-down",
+                                                    "stick-left", "stick-right", "a", "b", "start"};
+        return "pad " + std::to_string(pad->Pad) + " " + kControls[static_cast<std::size_t>(pad->Control)] +
+               (pad->Pressed ? " press" : " release");
+    }
+    if (std::holds_alternative<platform::FocusLostEvent>(event)) {
+        return "focus-lost";
+    }
     return std::holds_alternative<platform::CloseEvent>(event) ? "close" : "expose";
 }
 

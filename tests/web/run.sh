@@ -10,4 +10,5 @@ here=$(cd "$(dirname "$0")" && pwd)
 status=0
 node "$here/web_test.mjs" "$@" || status=1
 node "$here/page_test.mjs" "$@" || status=1
+node "$here/pads_test.mjs" "$@" || status=1
 exit $status

@@ -1,0 +1,55 @@
+// The browser's gamepads, through its Gamepad API. A browser tells of a pad
+// when it connects (and shows a pad to a page only after one of its buttons
+// has been pressed there); from then on the pads are sampled at most 60 times
+// a second, and only while the page is visible. With none connected, or the
+// page hidden, nothing wakes the page.
+//
+// The samples come from a timer of the page's own that calls in while the
+// game's stack is suspended in its wait, as the input callbacks do: the
+// stack is resumed only when a pad changed, not for every sample.
+#pragma once
+
+#include <emscripten/html5.h>
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include "platform/core/gamepad.h"
+
+namespace platform {
+
+class WebPads {
+public:
+    using Time = std::chrono::nanoseconds;
+
+    // now is the backend's clock; deliver takes each change as it is read,
+    // and may only queue it and wake the wait. The browser's listeners go
+    // with the backend's.
+    WebPads(std::function<Time()> now, std::function<void(const PadEvent&)> deliver);
+    ~WebPads();
+    WebPads(const WebPads&) = delete;
+    WebPads& operator=(const WebPads&) = delete;
+
+    // Whether the pads are being read now.
+    bool Sampling() const { return armed_; }
+
+private:
+    static EM_BOOL OnConnection(int type, const EmscriptenGamepadEvent* event, void* data);
+    static EM_BOOL OnVisibility(int type, const EmscriptenVisibilityChangeEvent* event, void* data);
+    static void OnTimer(void* data);
+    // Reads the pads, hands over what changed, and sets the timer for the
+    // next reading while one is connected and the page shows.
+    void Sample();
+    void Arm(Time at);
+
+    std::function<Time()> now_;
+    std::function<void(const PadEvent&)> deliver_;
+    bool hidden_ = false;
+    bool armed_ = false;
+    Time next_{};
+    std::vector<int> known_;  // the pads read at the last sample, by the browser's index
+    PadReader reader_;
+};
+
+}  // namespace platform

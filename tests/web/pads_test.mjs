@@ -1,0 +1,215 @@
+// Gamepads in the web build, in headless chromium: a standard gamepad of the
+// test's own stands in for the browser's (navigator.getGamepads replaced
+// before the page's scripts run, gamepadconnected dispatched as the browser
+// does once a button is pressed). The d-pad steps and repeats, the stick
+// steers, A starts the round and closes the box; the page reads the pad only
+// while it is connected and the page shows.
+//   node pads_test.mjs BRENNOW_FRAME BRENNOW_BOX SITE_DIR
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {
+  HOOKS, busyTime, difference, launch, serve, screenshotOf, toolPicture, waitFor, writePpm,
+} from './lib.mjs';
+
+const [frameTool, , site] = process.argv.slice(2);
+if (!site) {
+  console.error('usage: node pads_test.mjs BRENNOW_FRAME BRENNOW_BOX SITE_DIR');
+  process.exit(2);
+}
+const tmp = fs.mkdtempSync(path.join(os.tmpdir(), 'brennow-pads-'));
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+let failures = 0;
+
+function check(ok, what, detail = '') {
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${!ok && detail ? `: ${detail}` : ''}`);
+  if (!ok) {
+    failures += 1;
+  }
+}
+
+function same(got, want, what) {
+  const diff = difference(got, want);
+  if (diff.count !== 0 && process.env.WEB_KEEP === '1') {
+    const base = path.join(tmp, what.replace(/\W+/g, '-'));
+    writePpm(`${base}-got.ppm`, got);
+    writePpm(`${base}-want.ppm`, want);
+  }
+  check(diff.count === 0, what, diff.sizes || `${diff.count} pixels differ, first ${JSON.stringify(diff.first)}`);
+}
+
+// The test's pad, in the browser's standard mapping. window.__pad drives it;
+// window.__reads counts the page's readings of it.
+const PAD = `(() => {
+  const buttons = Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 }));
+  const pad = { id: 'Brennow test pad (STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard',
+                timestamp: 0, axes: [0, 0, 0, 0], buttons };
+  let plugged = false;
+  window.__reads = [];
+  Object.defineProperty(navigator, 'getGamepads', { configurable: true, value: () => {
+    window.__reads.push(performance.now());
+    return plugged ? [pad] : [null];
+  } });
+  const tell = (type) => {
+    const event = new Event(type);
+    event.gamepad = pad;
+    dispatchEvent(event);
+  };
+  let hidden = false;
+  Object.defineProperty(document, 'hidden', { configurable: true, get: () => hidden });
+  Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => hidden ? 'hidden' : 'visible' });
+  window.__pad = {
+    plug() { plugged = true; tell('gamepadconnected'); },
+    unplug() { plugged = false; tell('gamepaddisconnected'); },
+    button(i, down) {
+      buttons[i] = { pressed: down, touched: down, value: down ? 1 : 0 };
+      pad.timestamp = performance.now();
+    },
+    stick(x, y) { pad.axes = [x, y, 0, 0]; pad.timestamp = performance.now(); },
+    hide(yes) { hidden = yes; document.dispatchEvent(new Event('visibilitychange')); },
+  };
+})();`;
+
+const A = 0;
+const RIGHT = 15;
+
+async function openPadPage(browser, url) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });
+  await page.evaluateOnNewDocument(HOOKS);
+  await page.evaluateOnNewDocument(PAD);
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(String(error)));
+  page.on('console', (message) => {
+    if (message.type() === 'error') {
+      errors.push(message.text());
+    }
+  });
+  page.errors = errors;
+  page.cdp = await page.createCDPSession();
+  await page.cdp.send('Performance.enable');
+  await page.goto(url, { waitUntil: 'load' });
+  await waitFor(page, () => window.__seen.puts.length > 0);
+  return page;
+}
+
+const now = (page) => page.evaluate(() => performance.now());
+// The frames presented whole since t: with nothing else moving, one for
+// each key-down, as each draws the figure.
+const steps = (page, t) => page.evaluate((since) => {
+  const whole = window.__seen.puts.filter((p) => p.t > since && p.rect[2] === 464 && p.rect[3] === 349);
+  return [...new Map(whole.map((p) => [p.frame, p.t])).values()];
+}, t);
+// What the page did over ms: readings of the pad, timers, its main thread's share.
+async function idle(page, ms) {
+  const t = await now(page);
+  const busy = await busyTime(page);
+  await sleep(ms);
+  const seen = await page.evaluate((since) => ({
+    reads: window.__reads.filter((r) => r > since).length,
+    timers: window.__seen.timers.filter((p) => p.t > since).length,
+  }), t);
+  return { ...seen, share: (await busyTime(page) - busy) / (ms / 1000), seconds: ms / 1000 };
+}
+
+const frame = (...args) => toolPicture(frameTool, args, tmp);
+const server = await serve(site);
+const browser = await launch();
+try {
+  const page = await openPadPage(browser, server.url);
+  const hint = await page.evaluate(() => {
+    const line = document.getElementById('pad-hint');
+    return line && !line.hidden ? line.textContent : '';
+  });
+  check(/gamepad/.test(hint), 'where the browser has the Gamepad API the page says a pad works', hint);
+
+  // No pad: a look at the start, then nothing.
+  const none = await idle(page, 2000);
+  check(none.reads === 0 && none.timers === 0, 'with no pad nothing wakes the page', JSON.stringify(none));
+
+  // A pad connected and untouched: read at most 60 times a second.
+  await page.evaluate(() => window.__pad.plug());
+  await sleep(200);
+  const connected = await idle(page, 3000);
+  const perSecond = connected.reads / connected.seconds;
+  check(perSecond > 20 && perSecond <= 61, 'a connected pad is read at most 60 times a second',
+        JSON.stringify(connected));
+  console.log(`# a pad connected and untouched: main thread ${(connected.share * 100).toFixed(2)} % busy, ` +
+              `${perSecond.toFixed(1)} readings/s`);
+
+  // The d-pad held: a step at once, the repeat after 500 ms, then 30 a second.
+  let t = await now(page);
+  await page.evaluate((b) => window.__pad.button(b, true), RIGHT);
+  await sleep(900);
+  await page.evaluate((b) => window.__pad.button(b, false), RIGHT);
+  await sleep(200);
+  const walked = await steps(page, t);
+  const gaps = walked.slice(1).map((s, i) => s - walked[i]);
+  const first = gaps[0] ?? 0;
+  const rest = gaps.slice(1);
+  const mean = rest.reduce((a, b) => a + b, 0) / Math.max(rest.length, 1);
+  check(walked.length >= 8 && walked.length <= 14 && first > 480 && first < 600 && Math.abs(mean - 33.3) < 8,
+        'a held d-pad steps, then repeats after 500 ms at 30 a second',
+        `${walked.length} steps, first repeat after ${first.toFixed(0)} ms, then ${mean.toFixed(1)} ms apart`);
+  const keys = Array(walked.length).fill('key:39');
+
+  // The stick, pushed left and a little down: one step left.
+  t = await now(page);
+  await page.evaluate(() => window.__pad.stick(-0.9, 0.3));
+  await sleep(150);
+  await page.evaluate(() => window.__pad.stick(0, 0));
+  await sleep(200);
+  const steered = await steps(page, t);
+  check(steered.length === 1, 'the stick steers, the axis pushed further', `${steered.length} steps`);
+  keys.push(...Array(steered.length).fill('key:37'));
+  same(await screenshotOf(page, 'canvas'), frame(...keys), 'the pad walked the figure to the headless frame');
+
+  // Hidden, the page does not read the pad.
+  await page.evaluate(() => window.__pad.hide(true));
+  await sleep(100);
+  const hidden = await idle(page, 1000);
+  await page.evaluate(() => window.__pad.hide(false));
+  check(hidden.reads === 0 && hidden.timers === 0, 'a hidden page does not read the pad', JSON.stringify(hidden));
+
+  // A starts the round; walked up onto an obstacle first, it ends at once.
+  for (let i = 0; i < 26; ++i) {
+    await page.keyboard.press('ArrowUp');
+  }
+  await page.evaluate((b) => window.__pad.button(b, true), A);
+  await waitFor(page, () => !document.getElementById('modal').hidden, undefined, 3000)
+    .then(() => check(true, 'A starts the round'), (e) => check(false, 'A starts the round', e.message));
+  // A, still held from the start, does not close the box; pressed again it does.
+  await sleep(300);
+  check(!(await page.evaluate(() => document.getElementById('modal').hidden)),
+        'A held since before the box opened does not close it');
+  await page.evaluate((b) => window.__pad.button(b, false), A);
+  await sleep(100);
+  await page.evaluate((b) => window.__pad.button(b, true), A);
+  await waitFor(page, () => document.getElementById('modal').hidden, undefined, 3000)
+    .then(() => check(true, 'A closes the box'), (e) => check(false, 'A closes the box', e.message));
+  // That press is not also a click on the reloaded window: no round starts.
+  await sleep(300);
+  await page.evaluate((b) => window.__pad.button(b, false), A);
+  const after = await now(page);
+  await sleep(800);
+  const moved = await page.evaluate((since) => window.__seen.puts.filter((p) => p.t > since).length, after);
+  check(moved === 0, 'the press that closed the box does not start the next round', `${moved} frames`);
+
+  // Unplugged: the page stops reading it.
+  await page.evaluate(() => window.__pad.unplug());
+  await sleep(200);
+  const gone = await idle(page, 1000);
+  check(gone.reads === 0 && gone.timers === 0, 'an unplugged pad is not read any more', JSON.stringify(gone));
+  check(page.errors.length === 0, 'no errors in the page', page.errors.join('; '));
+  await page.close();
+} finally {
+  await browser.close();
+  await server.close();
+  if (process.env.WEB_KEEP !== '1' || failures === 0) {
+    fs.rmSync(tmp, { recursive: true, force: true });
+  } else {
+    console.log(`pictures kept in ${tmp}`);
+  }
+}
+console.log(failures === 0 ? 'all gamepad checks passed' : `${failures} gamepad checks failed`);
+process.exit(failures === 0 ? 0 : 1);
