@@ -10,6 +10,6 @@ std::span<const unsigned char> MaskSheet();     // assets/mask.jpg
 std::span<const unsigned char> ColourSheet();   // assets/sprite.jpg
 std::span<const unsigned char> Obstacle();      // assets/obstacle.bmp
 std::span<const unsigned char> Icon();          // assets/icons/brennow-64.bmp
-std::span<const unsigned char> SansSerif();     // assets/fonts/LiberationSans-Regular.ttf
+std::span<const unsigned char> SansSerif();     // assets/fonts/BrennowSans-Regular.ttf
 
 }  // namespace embedded

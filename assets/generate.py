@@ -22,7 +22,19 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 DIRECTIONS = ("down", "up", "left", "right")
 FRAMES = 3
 ICO_SIZES = (16, 32, 48, 256)
-ICON_SIZES = (16, 32, 48, 64, 128, 256)
+ICON_SIZES = (16, 32, 48, 64, 128, 256, 192, 512)
+# Installed web pages want these; the maskable ones keep the face inside the
+# circle (four fifths of the side across) that every launcher shape leaves.
+MASKABLE_SIZES = (192, 512)
+MASKABLE_SAFE = 0.4
+
+# The font built into the game: only the characters it can ever draw (every
+# text it shows is printable ASCII), under a family name of its own, as the
+# original's licence asks of a modified version.
+FONT_SOURCE = "LiberationSans-Regular.ttf"
+FONT_SUBSET = "BrennowSans-Regular.ttf"
+FONT_FAMILY = "Brennow Sans"
+FONT_CHARACTERS = range(0x20, 0x7F)
 
 
 class SourceError(Exception):
@@ -253,6 +265,71 @@ def build_icons():
                 f.write(bmp32(big))
     with open(os.path.join(out, "brennow.ico"), "wb") as f:
         f.write(ico([open(os.path.join(out, f"brennow-{size}.png"), "rb").read() for size in ICO_SIZES], ICO_SIZES))
+    for size in MASKABLE_SIZES:
+        maskable(src, size).save(os.path.join(out, f"brennow-maskable-{size}.png"), "PNG", optimize=True)
+
+
+def maskable(src, size):
+    """The icon on black, scaled by the largest whole number that keeps every
+    opaque pixel inside the safe circle."""
+    w, h = src.size
+    alpha = src.getchannel("A").load()
+    opaque = [(x, y) for y in range(h) for x in range(w) if alpha[x, y]]
+    # Farthest corner of an opaque pixel from the centre, in source pixels.
+    reach = max(max(abs(cx - w / 2), 0) ** 2 + max(abs(cy - h / 2), 0) ** 2
+                for x, y in opaque for cx in (x, x + 1) for cy in (y, y + 1)) ** 0.5
+    scale = int(MASKABLE_SAFE * size // reach)
+    while scale * reach > MASKABLE_SAFE * size:
+        scale -= 1
+    big = src.resize((w * scale, h * scale), Image.NEAREST)
+    out = Image.new("RGBA", (size, size), (0, 0, 0, 255))
+    at = ((size - big.width) // 2, (size - big.height) // 2)
+    out.alpha_composite(big, at)
+    return out.convert("RGB")
+
+
+def build_font():
+    """The embedded font: a subset of the original with its hinting, its
+    kerning and all its layout features kept, so that every character in it
+    renders to the same pixels (tests/font_test.cpp compares them)."""
+    from fontTools import subset  # Debian: python3-fonttools
+
+    options = subset.Options()
+    options.layout_features = ["*"]
+    options.name_IDs = ["*"]
+    options.name_legacy = True
+    options.name_languages = ["*"]
+    options.notdef_outline = True
+    options.legacy_kern = True
+    options.hinting = True
+    options.drop_tables += ["FFTM"]  # the font editor's timestamps
+    fonts = os.path.join(HERE, "fonts")
+    font = subset.load_font(os.path.join(fonts, FONT_SOURCE), options)
+    font.recalcTimestamp = False  # byte-identical from run to run
+    subsetter = subset.Subsetter(options)
+    subsetter.populate(unicodes=FONT_CHARACTERS)
+    subsetter.subset(font)
+    names = font["name"]
+    old_family = names.getDebugName(1)
+    postscript = FONT_FAMILY.replace(" ", "") + "-Regular"
+    replaced = {
+        1: FONT_FAMILY,
+        3: f"{FONT_FAMILY} Regular; {names.getDebugName(5)}",
+        4: FONT_FAMILY,
+        6: postscript,
+        16: FONT_FAMILY,
+        17: "Regular",
+        10: f"The printable ASCII characters of {old_family}, under another name as its licence asks "
+            f"of a modified version; made for Brennow.",
+    }
+    for record in list(names.names):
+        if record.nameID in replaced:
+            names.removeNames(nameID=record.nameID)
+    for name_id, text in sorted(replaced.items()):
+        names.setName(text, name_id, 3, 1, 0x409)
+        names.setName(text, name_id, 1, 0, 0)
+    font["post"].formatType = 3.0  # no glyph names: the game never asks for them
+    subset.save_font(font, os.path.join(fonts, FONT_SUBSET), options)
 
 
 def ico(pngs, sizes):
@@ -273,6 +350,7 @@ def main():
         build_sheet()
         build_obstacle()
         build_icons()
+        build_font()
     except SourceError as e:
         sys.exit(f"generate.py: {e}")
 

@@ -33,8 +33,8 @@ SCALES=${SCALES-1 2 3}
 export WT_SCREEN=${WT_SCREEN:-2048x1536x24}
 CLK_TCK=$(getconf CLK_TCK)
 
-# shellcheck source=tests/window/lib.sh
-source "$ROOT/tests/window/lib.sh"
+# shellcheck source=tests/lib/window.sh
+source "$ROOT/tests/lib/window.sh"
 
 readonly PROMPT_POINT=(200 180)
 

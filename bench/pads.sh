@@ -26,8 +26,8 @@ SAMPLE=${SAMPLE:-10}
 MODES=${MODES:-none pad sdl-polls}
 CLK_TCK=$(getconf CLK_TCK)
 
-# shellcheck source=tests/window/lib.sh
-source "$ROOT/tests/window/lib.sh"
+# shellcheck source=tests/lib/window.sh
+source "$ROOT/tests/lib/window.sh"
 # shellcheck source=bench/proc.sh
 source "$ROOT/bench/proc.sh"
 

@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # What a running program costs, read from /proc: for bench/measure.sh and
 # bench/pads.sh. sample needs SAMPLE (seconds) and CLK_TCK set, and
-# tests/window/lib.sh sourced.
+# tests/lib/window.sh sourced.
 
 # CPU time used by all threads, utime + stime, in clock ticks.
 cpu_ticks() {

@@ -31,8 +31,24 @@ target_link_libraries(brennow PRIVATE brennow_game brennow_web)
 target_link_options(brennow PRIVATE ${web_link_options} -sASYNCIFY_ONLY=@${asyncify_only} -sFILESYSTEM=0)
 set_property(TARGET brennow APPEND PROPERTY LINK_DEPENDS ${asyncify_only} ${web_library})
 set_target_properties(brennow PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${web_site})
-configure_file(app/web/index.html ${web_site}/index.html @ONLY)
+
+# What an installed page needs: the manifest and its icons.
+configure_file(app/web/manifest.webmanifest ${web_site}/manifest.webmanifest @ONLY)
 configure_file(assets/icons/brennow-32.png ${web_site}/favicon.png COPYONLY)
+foreach(size 192 512)
+  configure_file(assets/icons/brennow-${size}.png ${web_site}/icon-${size}.png COPYONLY)
+  configure_file(assets/icons/brennow-maskable-${size}.png ${web_site}/icon-maskable-${size}.png COPYONLY)
+endforeach()
+# The page and the service worker carry the program's real sizes and the
+# build's name, so they are written after each link (cmake/WebPage.cmake).
+set(web_page_sources app/web/index.html app/web/fit.js app/web/sw.js app/web/manifest.webmanifest)
+list(TRANSFORM web_page_sources PREPEND ${CMAKE_SOURCE_DIR}/)
+add_custom_command(OUTPUT ${web_site}/index.html ${web_site}/sw.js
+  COMMAND ${CMAKE_COMMAND} -DSITE=${web_site} -DSOURCE=${CMAKE_SOURCE_DIR} -DVERSION=${PROJECT_VERSION}
+          -P ${CMAKE_SOURCE_DIR}/cmake/WebPage.cmake
+  DEPENDS brennow ${web_page_sources} ${CMAKE_SOURCE_DIR}/cmake/WebPage.cmake
+  COMMENT "Writing the web page and its service worker" VERBATIM)
+add_custom_target(brennow_page ALL DEPENDS ${web_site}/index.html ${web_site}/sw.js)
 
 set(minimal_site ${CMAKE_BINARY_DIR}/bench/minimal)
 add_executable(brennow_minimal bench/web/minimal.cpp)

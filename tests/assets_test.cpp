@@ -106,9 +106,11 @@ TEST(AssetFormat, ObstacleIsPlain24BitBottomUpBmp) {
 }
 
 TEST(AssetFormat, FontIsTrueType) {
-  const auto b = ReadFile("fonts/LiberationSans-Regular.ttf");
-  ASSERT_GT(b.size(), 10000u);
-  EXPECT_EQ(b[0] << 24 | b[1] << 16 | b[2] << 8 | b[3], 0x00010000);
+  for (const char* name : {"fonts/LiberationSans-Regular.ttf", "fonts/BrennowSans-Regular.ttf"}) {
+    const auto b = ReadFile(name);
+    ASSERT_GT(b.size(), 10000u) << name;
+    EXPECT_EQ(b[0] << 24 | b[1] << 16 | b[2] << 8 | b[3], 0x00010000) << name;
+  }
 }
 
 class DecodedAssets : public ::testing::Test {
@@ -196,11 +198,21 @@ TEST_F(DecodedAssets, ObstacleDecodes) {
 
 TEST_F(DecodedAssets, IconsHaveTheirSizesAndTransparentCorners) {
 #if !defined(_WIN32)  // built for Windows, SDL2_image decodes only what the game embeds
-  for (int n : {16, 32, 48, 64, 128, 256}) {
+  for (int n : {16, 32, 48, 64, 128, 256, 192, 512}) {
     const std::string name = "icons/brennow-" + std::to_string(n) + ".png";
     Surface s(IMG_Load((kDir + "/" + name).c_str()), SDL_FreeSurface);
     ASSERT_TRUE(s) << name << ": " << IMG_GetError();
     EXPECT_TRUE(s->w == n && s->h == n) << name << " is " << s->w << "x" << s->h;
+  }
+  // The installed web page's maskable icons: black to the corners, which a
+  // launcher may cut away, and the face whole in the middle.
+  for (int n : {192, 512}) {
+    const std::string name = "icons/brennow-maskable-" + std::to_string(n) + ".png";
+    const Surface s = Load(name);
+    ASSERT_TRUE(s) << name << ": " << IMG_GetError();
+    ASSERT_TRUE(s->w == n && s->h == n) << name << " is " << s->w << "x" << s->h;
+    EXPECT_TRUE(Black(At(s.get(), 0, 0)) && Black(At(s.get(), n - 1, n - 1))) << name;
+    EXPECT_FALSE(Black(At(s.get(), n / 2, n / 2))) << name;
   }
 #endif
   // The window icon goes through SDL_LoadBMP, which must keep its alpha.

@@ -1,7 +1,7 @@
 // Writes the frame the headless backend composes after a list of inputs, as a
 // binary PPM, so that a screenshot of the real window can be compared with it
 // pixel for pixel.
-//   brennow_frame OUT.ppm [key:CODE] [move:X,Y] [click:X,Y] [wait:MS] ...
+//   brennow_frame OUT.ppm [key:CODE] [move:X,Y] [click:X,Y] [press:X,Y] [release:X,Y] [wait:MS] ...
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -27,6 +27,10 @@ bool Apply(platform::Runtime& runtime, platform::HeadlessBackend& backend, const
     } else if (std::sscanf(step.c_str(), "click:%d,%d", &a, &b) == 2) {
         runtime.Deliver(platform::MouseDownEvent{static_cast<float>(a), static_cast<float>(b)});
         runtime.Deliver(platform::MouseUpEvent{static_cast<float>(a), static_cast<float>(b)});
+    } else if (std::sscanf(step.c_str(), "press:%d,%d", &a, &b) == 2) {
+        runtime.Deliver(platform::MouseDownEvent{static_cast<float>(a), static_cast<float>(b)});
+    } else if (std::sscanf(step.c_str(), "release:%d,%d", &a, &b) == 2) {
+        runtime.Deliver(platform::MouseUpEvent{static_cast<float>(a), static_cast<float>(b)});
     } else if (std::sscanf(step.c_str(), "wait:%d", &a) == 1) {
         runtime.RunUntil(backend.Now() + std::chrono::milliseconds(a));
     } else {
@@ -40,7 +44,7 @@ bool Apply(platform::Runtime& runtime, platform::HeadlessBackend& backend, const
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::cerr << "usage: brennow_frame OUT.ppm [key:CODE|move:X,Y|click:X,Y|wait:MS]...\n";
+        std::cerr << "usage: brennow_frame OUT.ppm [key:CODE|move:X,Y|click:X,Y|press:X,Y|release:X,Y|wait:MS]...\n";
         return 2;
     }
     platform::HeadlessBackend backend;

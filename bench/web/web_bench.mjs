@@ -3,6 +3,8 @@
 // cold (a fresh browser and profile): time to the first frame, what the page
 // transfers gzipped, the main thread's busy time and wake-ups while waiting
 // for the click and during a round. Medians of RUNS starts (default 5).
+// THROTTLE=1 serves the files gzipped over DevTools' slow network (1.6 Mbit/s,
+// 150 ms), as a phone on a poor connection would fetch them.
 //   node bench/web/web_bench.mjs build-web/site build-web/bench/minimal
 import { busyTime, launch, openPage, rectOf, serve, median, waitFor, WIDTH, HEIGHT } from '../../tests/web/lib.mjs';
 
@@ -13,6 +15,8 @@ if (!minimal) {
 }
 const RUNS = Number(process.env.RUNS || 5);
 const SAMPLE = Number(process.env.SAMPLE || 5);  // seconds each of waiting and of a round
+const THROTTLE = process.env.THROTTLE === '1';
+const NETWORK = THROTTLE ? { latency: 150, downloadThroughput: 1.6e6 / 8, uploadThroughput: 0.75e6 / 8 } : null;
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // The main thread over SAMPLE seconds: busy share, wake-ups (timers and
@@ -40,11 +44,11 @@ async function point(page, x, y) {
 }
 
 async function run(kind, dir) {
-  const server = await serve(dir);
+  const server = await serve(dir, { compress: THROTTLE });
   const browser = await launch();
   try {
-    const page = await openPage(browser, server.url);
-    await waitFor(page, () => window.__seen.puts.length > 0, undefined, 30000);
+    const page = await openPage(browser, server.url, { network: NETWORK });
+    await waitFor(page, () => window.__seen.puts.length > 0, undefined, 60000);
     const first = await page.evaluate(() => window.__seen.puts[0].t);
     await sleep(500);
     const transfer = server.sent.reduce((sum, s) => sum + s.gzipped, 0);
@@ -88,7 +92,8 @@ const rows = [
   ['wake-ups in a round', (r) => r.round.wakeups, '/s', 1],
   ['frames in a round', (r) => r.round.fps, '/s', 1],
 ];
-console.log(`headless chromium, medians of ${RUNS} cold starts, ${SAMPLE} s samples`);
+console.log(`headless chromium, medians of ${RUNS} cold starts, ${SAMPLE} s samples` +
+            `${THROTTLE ? ', gzipped over 1.6 Mbit/s with 150 ms latency' : ''}`);
 console.log(`${''.padEnd(32)}${'game'.padStart(10)}${'minimal'.padStart(10)}`);
 for (const [name, get, unit, digits] of rows) {
   console.log(`${name.padEnd(32)}${pick('game', get).toFixed(digits).padStart(10)}` +

@@ -1,5 +1,6 @@
 #include "platform/web/web_backend.h"
 
+#include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <algorithm>
@@ -23,6 +24,21 @@ void brennow_close_box();
 void brennow_place(const char* id, double* place);
 int brennow_page_complete();
 void brennow_show_failure(const char* report);
+void brennow_listen_pointers(platform::WebBackend* backend);
+void brennow_unlisten_pointers();
+}
+
+// The page's pointer listeners (library.js) call in here; it only queues.
+extern "C" EMSCRIPTEN_KEEPALIVE void brennow_pointer(platform::WebBackend* backend, int target, int kind,
+                                                     double clientX, double clientY, int button, int buttons,
+                                                     int shift)
+{
+    using Input = platform::WebBackend::PointerInput;
+    if (target < Input::Playfield || target > Input::Box || kind < Input::Move || kind > Input::Cancel) {
+        return;
+    }
+    backend->Pointer({static_cast<Input::Target>(target), static_cast<Input::Kind>(kind), clientX, clientY, button,
+                      buttons, shift});
 }
 
 namespace platform {
@@ -34,26 +50,6 @@ int ShiftState(bool shift, bool ctrl, bool alt)
     return (shift ? kShift : 0) | (ctrl ? kCtrl : 0) | (alt ? kAlt : 0);
 }
 
-int ButtonBit(unsigned short button)
-{
-    switch (button) {
-    case 0:
-        return kLeftButton;
-    case 1:
-        return kMiddleButton;
-    case 2:
-        return kRightButton;
-    default:
-        return 0;
-    }
-}
-
-int ButtonMask(unsigned short buttons)
-{
-    // The browser's bits are the game's: 1 left, 2 right, 4 middle.
-    return buttons & (kLeftButton | kRightButton | kMiddleButton);
-}
-
 // A pointer position over an element, in the element's own pixels: each is
 // shown as a square of whole screen pixels, whatever the page's scale. The
 // place is measured afresh, as the page may have been zoomed or scrolled.
@@ -61,12 +57,12 @@ struct Position {
     int X = 0;
     int Y = 0;
 };
-Position PixelAt(const char* id, long clientX, long clientY, int width, int height)
+Position PixelAt(const char* id, double clientX, double clientY, int width, int height)
 {
     double place[4] = {};
     brennow_place(id, place);
-    const auto along = [](long client, double origin, double shown, int pixels) {
-        return shown > 0 ? static_cast<int>(std::floor((static_cast<double>(client) - origin) * pixels / shown)) : 0;
+    const auto along = [](double client, double origin, double shown, int pixels) {
+        return shown > 0 ? static_cast<int>(std::floor((client - origin) * pixels / shown)) : 0;
     };
     return {along(clientX, place[0], place[2], width), along(clientY, place[1], place[3], height)};
 }
@@ -93,7 +89,10 @@ EM_BOOL OnKeyDown(int /*type*/, const EmscriptenKeyboardEvent* event, void* data
         input.KeyCode = code;
         input.Repeat = event->repeat != 0;
         backend.QueueBox(input);
-        return EM_TRUE;  // and nothing reaches the game or the page
+        // Nothing reaches the game; of the page's own keys only those the
+        // box takes are kept from it, so that F5 and Ctrl+R still reload.
+        const bool boxKey = code == vk::Return || code == vk::Space || code == vk::Escape;
+        return boxKey ? EM_TRUE : EM_FALSE;
     }
     backend.QueueGame(KeyDownEvent{code, ShiftState(event->shiftKey != 0, event->ctrlKey != 0, event->altKey != 0)});
     // The browser's own shortcuts still work.
@@ -109,62 +108,6 @@ EM_BOOL OnBlur(int /*type*/, const EmscriptenFocusEvent* /*event*/, void* data)
         backend.QueueGame(FocusLostEvent{});
     }
     return EM_FALSE;
-}
-
-EM_BOOL OnCanvasMouse(int type, const EmscriptenMouseEvent* event, void* data)
-{
-    auto& backend = *static_cast<WebBackend*>(data);
-    if (backend.BoxOpen()) {
-        return EM_TRUE;
-    }
-    const Position at = PixelAt("canvas", event->clientX, event->clientY, backend.Width(), backend.Height());
-    const auto x = static_cast<float>(at.X);
-    const auto y = static_cast<float>(at.Y);
-    const int shift = ShiftState(event->shiftKey != 0, event->ctrlKey != 0, event->altKey != 0);
-    switch (type) {
-    case EMSCRIPTEN_EVENT_MOUSEMOVE:
-        backend.QueueGame(MouseMoveEvent{x, y, ButtonMask(event->buttons), shift});
-        break;
-    case EMSCRIPTEN_EVENT_MOUSEDOWN:
-        if (const int button = ButtonBit(event->button); button != 0) {
-            backend.QueueGame(MouseDownEvent{x, y, button, shift});
-        }
-        break;
-    case EMSCRIPTEN_EVENT_MOUSEUP:
-        if (const int button = ButtonBit(event->button); button != 0) {
-            backend.QueueGame(MouseUpEvent{x, y, button, shift});
-        }
-        break;
-    default:
-        return EM_FALSE;
-    }
-    return EM_TRUE;
-}
-
-// The whole modal layer hears the box's mouse, so that a press on OK that is
-// let go outside the box still ends the press, as a captured pointer does on
-// the desktop.
-EM_BOOL OnModalMouse(int type, const EmscriptenMouseEvent* event, void* data)
-{
-    auto& backend = *static_cast<WebBackend*>(data);
-    if (!backend.BoxOpen()) {
-        return EM_FALSE;
-    }
-    if (type != EMSCRIPTEN_EVENT_MOUSEMOVE && event->button != 0) {
-        return EM_TRUE;  // only the left button presses OK
-    }
-    int width = 0;
-    int height = 0;
-    emscripten_get_canvas_element_size("#box", &width, &height);
-    const Position at = PixelAt("box", event->clientX, event->clientY, width, height);
-    WebBackend::BoxInput input;
-    input.What = type == EMSCRIPTEN_EVENT_MOUSEDOWN ? WebBackend::BoxInput::Down
-                 : type == EMSCRIPTEN_EVENT_MOUSEUP ? WebBackend::BoxInput::Up
-                                                    : WebBackend::BoxInput::Move;
-    input.X = at.X;
-    input.Y = at.Y;
-    backend.QueueBox(input);
-    return EM_TRUE;
 }
 
 void ToRgba(const Surface& frame, const Rect& area, std::vector<unsigned char>& rgba)
@@ -201,18 +144,13 @@ WebBackend::WebBackend(int width, int height, const TextRenderer& text)
     const bool listening =
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, OnKeyDown) ==
             EMSCRIPTEN_RESULT_SUCCESS &&
-        emscripten_set_mousemove_callback("#canvas", this, EM_FALSE, OnCanvasMouse) == EMSCRIPTEN_RESULT_SUCCESS &&
-        emscripten_set_mousedown_callback("#canvas", this, EM_FALSE, OnCanvasMouse) == EMSCRIPTEN_RESULT_SUCCESS &&
-        emscripten_set_mouseup_callback("#canvas", this, EM_FALSE, OnCanvasMouse) == EMSCRIPTEN_RESULT_SUCCESS &&
-        emscripten_set_mousemove_callback("#modal", this, EM_FALSE, OnModalMouse) == EMSCRIPTEN_RESULT_SUCCESS &&
-        emscripten_set_mousedown_callback("#modal", this, EM_FALSE, OnModalMouse) == EMSCRIPTEN_RESULT_SUCCESS &&
-        emscripten_set_mouseup_callback("#modal", this, EM_FALSE, OnModalMouse) == EMSCRIPTEN_RESULT_SUCCESS &&
         emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, OnBlur) ==
             EMSCRIPTEN_RESULT_SUCCESS;
     if (!listening || emscripten_set_canvas_element_size("#canvas", width, height) != EMSCRIPTEN_RESULT_SUCCESS) {
         emscripten_html5_remove_all_event_listeners();
         throw std::runtime_error("the page has no playfield to draw on");
     }
+    brennow_listen_pointers(this);
     // What a pad does goes to the box while it is open, else to the game.
     pads_.emplace([this] { return Now(); }, [this](const PadEvent& change) {
         if (boxOpen_) {
@@ -228,6 +166,7 @@ WebBackend::WebBackend(int width, int height, const TextRenderer& text)
 
 WebBackend::~WebBackend()
 {
+    brennow_unlisten_pointers();
     emscripten_html5_remove_all_event_listeners();
 }
 
@@ -241,6 +180,53 @@ void WebBackend::QueueGame(const InputEvent& event)
 {
     input_.push_back(event);
     brennow_wake();
+}
+
+void WebBackend::Pointer(const PointerInput& input)
+{
+    if (input.On == PointerInput::Box) {
+        if (!boxOpen_ || ((input.What == PointerInput::Down || input.What == PointerInput::Up) &&
+                          input.Button != kLeftButton)) {
+            return;  // only the left button, or a finger, presses OK
+        }
+        int width = 0;
+        int height = 0;
+        emscripten_get_canvas_element_size("#box", &width, &height);
+        const Position at = PixelAt("box", input.ClientX, input.ClientY, width, height);
+        BoxInput box;
+        box.What = input.What == PointerInput::Down ? BoxInput::Down
+                   : input.What == PointerInput::Up ? BoxInput::Up
+                   : input.What == PointerInput::Cancel ? BoxInput::Cancel
+                                                        : BoxInput::Move;
+        box.X = at.X;
+        box.Y = at.Y;
+        QueueBox(box);
+        return;
+    }
+    if (boxOpen_) {
+        return;  // the box's layer covers the playfield; a press held from before it ends here
+    }
+    // One mapping from a page point to a playfield pixel, for the mouse and
+    // the finger alike; outside the playfield while a press is held, as the
+    // desktop's window reports a held mouse beyond its edges.
+    const Position at = PixelAt("canvas", input.ClientX, input.ClientY, width_, height_);
+    const auto x = static_cast<float>(at.X);
+    const auto y = static_cast<float>(at.Y);
+    switch (input.What) {
+    case PointerInput::Move:
+        QueueGame(MouseMoveEvent{x, y, input.Buttons, input.Shift});
+        break;
+    case PointerInput::Down:
+        QueueGame(MouseDownEvent{x, y, input.Button, input.Shift});
+        break;
+    case PointerInput::Up:
+        QueueGame(MouseUpEvent{x, y, input.Button, input.Shift});
+        break;
+    case PointerInput::Cancel:
+        // Released where no click can be: off the form's client area.
+        QueueGame(MouseUpEvent{-1, -1, input.Button, input.Shift});
+        break;
+    }
 }
 
 void WebBackend::QueueBox(const BoxInput& input)
@@ -323,6 +309,9 @@ BoxResult WebBackend::ShowMessageBox(std::string_view title, std::string_view te
             break;
         case BoxInput::Up:
             outcome = button.PointerUp(input.X, input.Y);
+            break;
+        case BoxInput::Cancel:
+            outcome = button.PointerCancel();
             break;
         case BoxInput::Pad:
             outcome = button.Pad(input.PadChange);

@@ -1,7 +1,8 @@
-// The game in a web page, on emscripten's html5 API: the playfield is a
-// canvas, the message box is drawn over it, and the wait suspends the C++
-// stack (ASYNCIFY) until an input callback or the deadline wakes it, so an
-// idle page runs no code at all.
+// The game in a web page: the playfield is a canvas, the message box is drawn
+// over it, keys come through emscripten's html5 API and the mouse and touch
+// through the page's pointer events (library.js), and the wait suspends the
+// C++ stack (ASYNCIFY) until an input callback or the deadline wakes it, so
+// an idle page runs no code at all.
 #pragma once
 
 #include <deque>
@@ -33,11 +34,23 @@ public:
     void DiscardInput() override;
     std::uint32_t ClockSeed() override;
 
-    // What the html5 callbacks hand over. While the C++ stack is suspended
-    // they may only queue and wake the wait.
+    // What the html5 callbacks and the page's pointer listeners hand over.
+    // While the C++ stack is suspended they may only queue and wake the wait.
     void QueueGame(const InputEvent& event);
+    // A pointer event from the page (library.js): the mouse's or a finger's,
+    // on the playfield or on the box's layer, at a point of the page.
+    struct PointerInput {
+        enum Target { Playfield, Box } On = Playfield;
+        enum Kind { Move, Down, Up, Cancel } What = Move;
+        double ClientX = 0;
+        double ClientY = 0;
+        int Button = 0;   // the game's bit, for a press or a release
+        int Buttons = 0;  // the game's bits held
+        int Shift = 0;
+    };
+    void Pointer(const PointerInput& input);
     struct BoxInput {
-        enum Kind { Down, Move, Up, Key, Pad } What = Move;
+        enum Kind { Down, Move, Up, Cancel, Key, Pad } What = Move;
         int X = 0;  // box pixels
         int Y = 0;
         int KeyCode = 0;  // the old desktop's, for a key

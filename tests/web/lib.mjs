@@ -18,43 +18,71 @@ const TYPES = {
   '.js': 'text/javascript',
   '.wasm': 'application/wasm',
   '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
 // Serves dir on 127.0.0.1 at a free port, as any static web server would.
-// Records what was sent, so that the transfer size can be told.
-export async function serve(site) {
-  const dir = path.resolve(site);
+// Records what was sent, so that the transfer size can be told. intercept,
+// when given, sees each request first and may answer it itself (a fault to
+// test): it returns true when it did. setSite serves another folder from
+// the same address (a new version of the site). compress sends the files
+// gzipped, as a web server that compresses does.
+export async function serve(site, { intercept, compress = false } = {}) {
+  let dir = path.resolve(site);
   const sent = [];
   // Compressed once, before the first request: compressing while serving
   // would hold every response back and be counted in the page's times.
-  const sizes = new Map();
-  const gzipped = (file, body) => sizes.get(file) ?? zlib.gzipSync(body, { level: 9 }).length;
-  for (const entry of fs.readdirSync(dir, { recursive: true, withFileTypes: true })) {
-    if (entry.isFile()) {
-      const file = path.join(entry.path ?? entry.parentPath, entry.name);
-      sizes.set(file, zlib.gzipSync(fs.readFileSync(file), { level: 9 }).length);
+  const packed = new Map();
+  const gzip = (file) => packed.get(file) ?? zlib.gzipSync(fs.readFileSync(file), { level: 9 });
+  const measure = () => {
+    for (const entry of fs.readdirSync(dir, { recursive: true, withFileTypes: true })) {
+      if (entry.isFile()) {
+        const file = path.join(entry.path ?? entry.parentPath, entry.name);
+        packed.set(file, gzip(file));
+      }
     }
-  }
+  };
+  measure();
+  const sockets = new Set();
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    if (intercept && intercept(name, request, response)) {
+      return;
+    }
     const file = path.join(dir, name.endsWith('/') ? name + 'index.html' : name);
     if (!file.startsWith(dir) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
       response.writeHead(404).end();
       return;
     }
     const body = fs.readFileSync(file);
-    sent.push({ file, bytes: body.length, gzipped: gzipped(file, body) });
+    const gzipped = gzip(file);
+    sent.push({ file, bytes: body.length, gzipped: gzipped.length });
     response.writeHead(200, {
       'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
       'Cache-Control': 'no-store',
+      ...(compress ? { 'Content-Encoding': 'gzip' } : {}),
     });
-    response.end(body);
+    response.end(compress ? gzipped : body);
+  });
+  server.on('connection', (socket) => {
+    sockets.add(socket);
+    socket.on('close', () => sockets.delete(socket));
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   return {
     url: `http://127.0.0.1:${server.address().port}/`,
     sent,
-    close: () => new Promise((resolve) => server.close(resolve)),
+    setSite: (other) => {
+      dir = path.resolve(other);
+      measure();
+    },
+    // Ends every connection too, as a server that went away would.
+    close: () => new Promise((resolve) => {
+      server.close(resolve);
+      for (const socket of sockets) {
+        socket.destroy();
+      }
+    }),
   };
 }
 
@@ -108,7 +136,9 @@ export const HOOKS = `(() => {
   }
 })();`;
 
-export async function openPage(browser, url, { scale = 1 } = {}) {
+// network, when given: DevTools' network emulation for the page (latency in
+// ms, throughput in bytes a second).
+export async function openPage(browser, url, { scale = 1, network = null } = {}) {
   const page = await browser.newPage();
   await page.setViewport({ width: 800, height: 600, deviceScaleFactor: scale });
   await page.evaluateOnNewDocument(HOOKS);
@@ -122,6 +152,10 @@ export async function openPage(browser, url, { scale = 1 } = {}) {
   page.errors = errors;
   const cdp = await page.createCDPSession();
   await cdp.send('Performance.enable');
+  if (network) {
+    await cdp.send('Network.enable');
+    await cdp.send('Network.emulateNetworkConditions', { offline: false, ...network });
+  }
   page.cdp = cdp;
   const started = Date.now();
   await page.goto(url, { waitUntil: 'load' });
@@ -281,4 +315,27 @@ export function median(values) {
   const sorted = [...values].sort((a, b) => a - b);
   const mid = Math.floor(sorted.length / 2);
   return sorted.length % 2 ? sorted[mid] : (sorted[mid - 1] + sorted[mid]) / 2;
+}
+
+// Checks that print ok or FAIL and count the failures; same compares two
+// pictures and, with WEB_KEEP=1, keeps both of a failed comparison in dir.
+export function checks(dir) {
+  let failures = 0;
+  const check = (ok, what, detail = '') => {
+    console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${!ok && detail ? `: ${detail}` : ''}`);
+    if (!ok) {
+      failures += 1;
+    }
+    return ok;
+  };
+  const same = (got, want, what) => {
+    const diff = difference(got, want);
+    if (diff.count !== 0 && process.env.WEB_KEEP === '1') {
+      const base = path.join(dir, what.replace(/\W+/g, '-'));
+      writePpm(`${base}-got.ppm`, got);
+      writePpm(`${base}-want.ppm`, want);
+    }
+    return check(diff.count === 0, what, diff.sizes || `${diff.count} pixels differ, first ${JSON.stringify(diff.first)}`);
+  };
+  return { check, same, failures: () => failures };
 }

@@ -16,8 +16,8 @@ EXE=$(realpath -- "$2") || exit 2
 FRAME=$(realpath -- "$3") || exit 2
 BOX_TOOL=$(realpath -- "$4") || exit 2
 
-# shellcheck source=tests/window/lib.sh
-source "$(dirname -- "${BASH_SOURCE[0]}")/../window/lib.sh"
+# shellcheck source=tests/lib/window.sh
+source "$(dirname -- "${BASH_SOURCE[0]}")/../lib/window.sh"
 # Wine takes a second or so to start a program.
 WT_TIMEOUT=${WT_TIMEOUT:-30}
 
@@ -213,5 +213,4 @@ wt_run_case "closing the window ends with status 0" case_close
 wt_run_case "next to no CPU while waiting; a round's cadence" case_idle_and_round
 wt_run_case "at twice the density Windows gives: twice the size, crisp" case_dense
 
-echo "$WT_PASSED passed, $WT_FAILED failed"
-((WT_FAILED == 0))
+wt_summary

@@ -1,6 +1,6 @@
 // A gamepad in the real window: one of SDL's virtual joysticks, which SDL's
 // game controller layer takes for a real controller, drives the game through
-// the SDL backend on a private X server (tests/window/pads.sh starts it).
+// the SDL backend on a private X server (tests/desktop/pads.sh starts it).
 // A held d-pad walks the figure to the frame the traced key-downs give on the
 // headless backend; a pad SDL does not know steers by its hat; A starts the
 // round; unplugging the pad mid-round stops a held direction and changes

@@ -458,14 +458,22 @@ wt_wait_lit() {
     wt_wait_until "$WT_TIMEOUT" "something to show in $(basename "$2")" _wt_shot_lit "$@"
 }
 
+# wt_group GROUP: the cases registered after it are of GROUP, their names
+# "GROUP: NAME". A group is what one test of the build system runs, through
+# WT_FILTER='^GROUP:'.
+WT_GROUP=""
+wt_group() {
+    WT_GROUP=$1
+}
+
 # wt_run_case NAME COMMAND...: runs one case, says "ok - NAME" or "not ok -
 # NAME", counts it in WT_PASSED or WT_FAILED (the screenshots and logs of a
 # failed case are kept) and stops the game and weston it left. WT_FILTER=REGEX
-# runs only the cases whose names match.
+# runs only the cases whose names (with their group's) match.
 WT_PASSED=0
 WT_FAILED=0
 wt_run_case() {
-    local name=$1
+    local name=${WT_GROUP:+$WT_GROUP: }$1
     shift
     [[ -z ${WT_FILTER:-} || $name =~ $WT_FILTER ]] || return 0
     if "$@"; then
@@ -480,6 +488,17 @@ wt_run_case() {
     wt_stop_pid "$WT_WESTON_PID"
     WT_WESTON_PID=""
     WT_GAME_ENV=()
+}
+
+# The closing line, "N passed, M failed"; fails if a case failed, or if none
+# ran: a WT_FILTER that matches nothing is a mistake, not a pass.
+wt_summary() {
+    echo "$WT_PASSED passed, $WT_FAILED failed"
+    if ((WT_PASSED + WT_FAILED == 0)); then
+        wt_note "no case matches WT_FILTER='${WT_FILTER:-}'"
+        return 1
+    fi
+    ((WT_FAILED == 0))
 }
 
 # For a case that times how fast the game ends: the leak sanitizer's scan at

@@ -13,8 +13,8 @@ if (($# == 2)); then
     shift
 fi
 TEST=$(realpath -- "$1") || exit 2
-# shellcheck source=tests/window/lib.sh
-source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
+# shellcheck source=tests/lib/window.sh
+source "$(dirname -- "${BASH_SOURCE[0]}")/../lib/window.sh"
 wt_setup || exit 1
 if ! wt_start_display || ! wt_start_wm; then
     echo "the X server or the window manager did not start" >&2

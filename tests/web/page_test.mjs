@@ -1,0 +1,533 @@
+// The page on phones and desktops, installed and offline, and when its files
+// do not come, in headless chromium: phones through DevTools' emulation
+// (mobile metrics, touch), frames compared with the headless backend's where
+// the playfield is crisp. Every page opens in a fresh profile, so that no
+// service worker or cache answers for the server unless a test wants it.
+//   node page_test.mjs BRENNOW_FRAME BRENNOW_BOX SITE_DIR
+// Every wait is bounded; WEB_KEEP=1 keeps the pictures of a failed check.
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { HEIGHT, HOOKS, WIDTH, checks, enlarge, launch, readPng, serve, toolPicture, waitFor } from './lib.mjs';
+
+const [frameTool, boxTool, site] = process.argv.slice(2);
+if (!site) {
+  console.error('usage: node page_test.mjs BRENNOW_FRAME BRENNOW_BOX SITE_DIR');
+  process.exit(2);
+}
+const tmp = fs.mkdtempSync(path.join(os.tmpdir(), 'brennow-page-'));
+const { check, same, failures } = checks(tmp);
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const frame = (...steps) => toolPicture(frameTool, steps, tmp);
+const LOST = 'Oh NO!~ You lost! But you got 0';
+const PROMPT = [200, 180];  // on "Click to Start"
+
+// A page on an emulated screen, in a profile of its own (incognito, unless
+// the browser's own, fresh, profile is asked for).
+async function open(browser, url, screen, { incognito = true } = {}) {
+  const context = incognito ? await browser.createBrowserContext() : browser.defaultBrowserContext();
+  const page = await context.newPage();
+  const cdp = await page.createCDPSession();
+  await cdp.send('Emulation.setDeviceMetricsOverride', {
+    width: screen.width, height: screen.height, deviceScaleFactor: screen.scale, mobile: screen.touch,
+    screenOrientation: screen.width > screen.height ? { type: 'landscapePrimary', angle: 90 }
+                                                    : { type: 'portraitPrimary', angle: 0 },
+  });
+  if (screen.touch) {
+    await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+  }
+  await page.evaluateOnNewDocument(HOOKS);
+  // Uncaught errors and unhandled rejections; a failed download's console
+  // line is the browser's own.
+  page.errors = [];
+  page.on('pageerror', (error) => page.errors.push(String(error)));
+  page.cdp = cdp;
+  page.closeAll = () => (incognito ? context.close() : page.close());
+  if (url) {
+    await page.goto(url, { waitUntil: 'load' });
+  }
+  return page;
+}
+
+// A part of the page in device pixels, as the screen shows it.
+async function shot(page, clip) {
+  const { data } = await page.cdp.send('Page.captureScreenshot', { format: 'png', clip: { ...clip, scale: 1 } });
+  return readPng(Buffer.from(data, 'base64'));
+}
+
+const firstFrame = (page, timeout) => waitFor(page, () => window.__seen.puts.length > 0, undefined, timeout);
+
+// Where things are, in CSS px, and whether the page moved or zoomed.
+const state = (page) => page.evaluate(() => {
+  const rect = (id) => {
+    const r = document.getElementById(id).getBoundingClientRect();
+    return { x: r.left, y: r.top, width: r.width, height: r.height };
+  };
+  return {
+    canvas: rect('canvas'),
+    bar: rect('bar'),
+    dialog: rect('dialog'),
+    box: rect('box'),
+    view: { width: innerWidth, height: innerHeight },
+    scroll: [scrollX, scrollY, document.scrollingElement.scrollTop, document.scrollingElement.scrollLeft],
+    zoom: visualViewport.scale,
+    hint: document.getElementById('hint-pointer').textContent,
+    selected: String(getSelection()),
+    modal: !document.getElementById('modal').hidden,
+  };
+});
+
+const inside = (r, view) => r.x >= -0.01 && r.y >= -0.01 && r.x + r.width <= view.width + 0.01 &&
+                            r.y + r.height <= view.height + 0.01 && r.width > 0 && r.height > 0;
+
+// Touches, through DevTools as a touch screen sends them: one finger per point.
+const touch = (page, type, points = []) =>
+  page.cdp.send('Input.dispatchTouchEvent', { type, touchPoints: points.map(([x, y], id) => ({ x, y, id })) });
+
+async function tap(page, point) {
+  await touch(page, 'touchStart', [point]);
+  await touch(page, 'touchEnd');
+}
+
+// The playfield as the page holds it, whatever its size on the screen.
+async function playfield(page) {
+  const rgb = await page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    let text = '';
+    for (let i = 0; i < data.length; i += 4) {
+      text += String.fromCharCode(data[i], data[i + 1], data[i + 2]);
+    }
+    return btoa(text);
+  });
+  return { width: WIDTH, height: HEIGHT, rgb: Buffer.from(rgb, 'base64') };
+}
+
+const puts = (page) => page.evaluate(() => window.__seen.puts.length);
+const presented = (page, before) => waitFor(page, (n) => window.__seen.puts.length > n, before, 5000);
+// Frames presented in the next ms milliseconds, with no input.
+async function framesWithin(page, ms) {
+  const before = await puts(page);
+  await sleep(ms);
+  return (await puts(page)) - before;
+}
+
+// A path that steps the figure at every point, from the free playfield down
+// past its bottom edge (reachable on every screen): down and to the left,
+// far from the figure, over no control.
+const PATH = [[200, 300], [196, 310], [192, 320], [188, 330], [184, 340], [180, 352], [176, 362], [172, 372]];
+const headlessPath = () => ['move:' + PATH[0], 'press:' + PATH[0], ...PATH.slice(1).map((p) => 'move:' + p)];
+
+// A playfield pixel's middle, in CSS px of the page.
+const at = (s, [x, y]) => [s.canvas.x + (x + 0.5) * (s.canvas.width / WIDTH),
+                           s.canvas.y + (y + 0.5) * (s.canvas.height / HEIGHT)];
+
+const server = await serve(site);
+const browser = await launch();
+try {
+  // --- the fitting itself, over screens, densities and zooms --------------------
+  {
+    const page = await open(browser, server.url, { width: 800, height: 600, scale: 1, touch: false });
+    await firstFrame(page);
+    const cases = [
+      // name, view, the device pixels per playfield pixel it must get
+      ['portrait phone at 3: two whole device pixels', { width: 390, height: 844, ratio: 3, screen: true }, 2],
+      ['landscape phone at 3: three', { width: 844, height: 390, ratio: 3, screen: true }, 3],
+      ['phone at 2: one would be 232 px of 360, so it fills', { width: 360, height: 640, ratio: 2, screen: true },
+       360 / WIDTH * 2],
+      ['phone at 2.625', { width: 393, height: 851, ratio: 2.625, screen: true }, 2],
+      ['landscape phone with notches at the sides', {
+        width: 844, height: 390, ratio: 3, screen: true, insets: { top: 0, right: 47, bottom: 0, left: 47 } }, 3],
+      ['the same with the home bar below: three would not fit, two is too small, so it fills', {
+        width: 844, height: 390, ratio: 3, screen: true, insets: { top: 0, right: 47, bottom: 21, left: 47 } },
+       (390 - 21 - 28) / HEIGHT * 3],
+      ['desktop at 1: today\'s scale', { width: 800, height: 600, ratio: 1, screen: false }, 1],
+      ['desktop at 2', { width: 1280, height: 800, ratio: 2, screen: false }, 2],
+      ['desktop at 1.5: one step, as the desktop build', { width: 1280, height: 800, ratio: 1.5, screen: false }, 1],
+      ['desktop at 1.75: two steps, as the desktop build', { width: 1280, height: 800, ratio: 1.75, screen: false }, 2],
+      ['the same window moved to a screen at 1', { width: 1280, height: 800, ratio: 1, screen: false }, 1],
+      ['desktop zoomed to 300 %', { width: 1280 / 3, height: 800 / 3, ratio: 3, screen: false }, 2],
+      ['desktop window narrower than the playfield', { width: 400, height: 600, ratio: 1, screen: false },
+       (400 - 16) / WIDTH],
+      ['desktop window shorter than the playfield', { width: 800, height: 300, ratio: 1, screen: false },
+       (300 - 28) / HEIGHT],
+      ['desktop full screen uses the screen', { width: 1920, height: 1080, ratio: 1, screen: true }, 3],
+      ['too small for one device pixel', { width: 200, height: 150, ratio: 1, screen: true }, (150 - 28) / HEIGHT],
+    ];
+    for (const [name, view, device] of cases) {
+      const input = { below: 28, pixels: { width: WIDTH, height: HEIGHT }, ...view };
+      const fit = await page.evaluate((v) => brennowFit(v), input);
+      const insets = input.insets || { top: 0, right: 0, bottom: 0, left: 0 };
+      const whole = fit.left >= insets.left - 1e-6 && fit.top >= insets.top - 1e-6 &&
+                    fit.left + fit.width <= input.width - insets.right + 1e-6 &&
+                    fit.top + fit.height + input.below <= input.height - insets.bottom + 1e-6;
+      const snapped = [fit.left, fit.top].every((v) => Math.abs(v * view.ratio - Math.round(v * view.ratio)) < 1e-6);
+      check(Math.abs(fit.device - device) < 1e-6 && whole && snapped && fit.crisp === Number.isInteger(device),
+            `the fit: ${name}`, JSON.stringify(fit));
+    }
+    const box = await page.evaluate(() => {
+      const fit = brennowFit({ width: 390, height: 844, ratio: 3, screen: true, below: 28 });
+      return { fit, place: brennowPlaceBox(fit, { width: 230, height: 100 }, 20, 3) };
+    });
+    const middle = (a, b) => Math.abs(a - b) <= 1 / 3;
+    check(middle(box.place.left + box.place.width / 2, box.fit.left + box.fit.width / 2) &&
+          middle(box.place.top + (box.place.height + 20) / 2, box.fit.top + box.fit.height / 2) &&
+          Math.abs(box.place.width - 230 * 2 / 3) < 1e-6,
+          'the box is scaled as the playfield and centred over it', JSON.stringify(box));
+    await page.closeAll();
+  }
+
+  // --- every screen: the whole playfield, nothing moves, taps play ---------------
+  const SCREENS = [
+    { name: 'portrait phone 390 x 844 at 3', width: 390, height: 844, scale: 3, touch: true, device: 2 },
+    { name: 'landscape phone 844 x 390 at 3', width: 844, height: 390, scale: 3, touch: true, device: 3 },
+    { name: 'phone 360 x 640 at 2', width: 360, height: 640, scale: 2, touch: true, device: 0 },
+    { name: 'desktop 1280 x 800', width: 1280, height: 800, scale: 1, touch: false, device: 1 },
+    { name: 'desktop window 400 x 600', width: 400, height: 600, scale: 1, touch: false, device: 0 },
+    { name: 'desktop 1280 x 800 zoomed to 300 %', width: 427, height: 267, scale: 3, touch: false, device: 0 },
+  ];
+  for (const screen of SCREENS) {
+    const page = await open(browser, server.url, screen);
+    await firstFrame(page);
+    await sleep(100);
+    const first = await state(page);
+    // Where no whole number of device pixels is large enough, the playfield
+    // fills the width, or the height with the hint below it.
+    const fills = Math.abs(first.canvas.width - (first.view.width - (screen.touch ? 0 : 16))) < 1 ||
+                  Math.abs(first.bar.y + first.bar.height - first.view.height) < 1;
+    const device = first.canvas.width / WIDTH * screen.scale;
+    check(inside(first.canvas, first.view) && inside(first.bar, first.view) &&
+          (screen.device ? Math.abs(device - screen.device) < 0.01 : fills),
+          `${screen.name}: the whole playfield is on screen at ${device.toFixed(2)} device px a pixel`,
+          JSON.stringify(first));
+    check(first.hint === (screen.touch ? 'Tap to start. Drag to steer.'
+                                       : 'Click to start. Steer with the arrow keys or the mouse.'),
+          `${screen.name}: the hint says what works here`, first.hint);
+    if (screen.device) {
+      same(await shot(page, first.canvas), enlarge(frame(), screen.device),
+           `${screen.name}: the first frame is the headless one, crisp`);
+    }
+    if (screen.touch) {
+      // A drag steers as the same mouse movements do, on beyond the
+      // playfield's edge; a second finger changes nothing; a touch the
+      // system cancels releases without a click.
+      let before = await puts(page);
+      await touch(page, 'touchStart', [at(first, PATH[0])]);
+      await presented(page, before);
+      for (let i = 1; i < PATH.length; ++i) {
+        const second = [first.canvas.x + first.canvas.width - 20 - 5 * i, first.canvas.y + 20];
+        if (i === 2) {
+          before = await puts(page);
+          await touch(page, 'touchStart', [at(first, PATH[i - 1]), second]);
+          check(await framesWithin(page, 150) === 0, `${screen.name}: a second finger is ignored`);
+        }
+        before = await puts(page);
+        await touch(page, 'touchMove', i >= 2 ? [at(first, PATH[i]), second] : [at(first, PATH[i])]);
+        await presented(page, before);
+      }
+      await touch(page, 'touchCancel');
+      same(await playfield(page), frame(...headlessPath()),
+           `${screen.name}: a drag steers as the same mouse movements do, also beyond the edge`);
+      check(await framesWithin(page, 400) === 0, `${screen.name}: a cancelled touch is no click: the round waits`);
+      // Lifted on the form, the drag is a click, as a mouse's is.
+      await touch(page, 'touchStart', [at(first, [400, 300])]);
+      await touch(page, 'touchMove', [at(first, [380, 310])]);
+      await touch(page, 'touchEnd');
+      await sleep(100);
+      check(await framesWithin(page, 400) > 10, `${screen.name}: a drag lifted on the form starts the round`);
+
+      // What a browser would take for itself: a drag, a pinch, a long press,
+      // a double tap, on the playfield and beside it.
+      const [a, b] = [at(first, [30, 300]), at(first, [430, 40])];
+      await touch(page, 'touchStart', [a]);
+      for (let i = 1; i <= 8; ++i) {
+        await touch(page, 'touchMove', [[a[0] + (b[0] - a[0]) * i / 8, a[1] + (b[1] - a[1]) * i / 8]]);
+      }
+      await touch(page, 'touchCancel');
+      const [c, d] = [at(first, [200, 150]), at(first, [260, 200])];
+      await touch(page, 'touchStart', [c, d]);
+      for (let i = 1; i <= 6; ++i) {
+        await touch(page, 'touchMove', [[c[0] - 10 * i, c[1] - 10 * i], [d[0] + 10 * i, d[1] + 10 * i]]);
+      }
+      await touch(page, 'touchEnd');
+      await touch(page, 'touchStart', [at(first, [40, 330])]);
+      await sleep(800);
+      await touch(page, 'touchEnd');
+      const hint = [first.canvas.x + first.canvas.width / 2, first.canvas.y + first.canvas.height + 18];
+      await tap(page, hint);
+      await tap(page, hint);
+      await touch(page, 'touchStart', [hint]);
+      await touch(page, 'touchMove', [[hint[0], hint[1] - 200]]);
+      await touch(page, 'touchEnd');
+      await sleep(300);
+      const after = await state(page);
+      const moved = after.scroll.some((v) => v !== 0) || after.zoom !== 1 ||
+                    JSON.stringify(after.canvas) !== JSON.stringify(first.canvas) || after.selected !== '';
+      check(!moved, `${screen.name}: drags, a pinch, a long press and a double tap neither scroll, zoom nor select`,
+            JSON.stringify(after));
+    }
+    if (!screen.touch) {
+      // A press is followed wherever it goes: a drag beyond the playfield
+      // keeps steering, as the desktop's window keeps a held mouse, and let
+      // go there it is no click; a press made beside the playfield and let
+      // go on it is none either.
+      let before = await puts(page);
+      await page.mouse.move(...at(first, PATH[0]));
+      await presented(page, before);
+      await page.mouse.down();
+      for (const point of PATH.slice(1)) {
+        before = await puts(page);
+        await page.mouse.move(...at(first, point));
+        await presented(page, before);
+      }
+      await page.mouse.up();
+      same(await playfield(page), frame(...headlessPath()), `${screen.name}: a drag beyond the edge keeps steering`);
+      check(await framesWithin(page, 400) === 0, `${screen.name}: a press let go beyond the playfield is no click`);
+      await page.mouse.move(Math.max(1, first.canvas.x - 4), first.canvas.y + 4);
+      await page.mouse.down();
+      await page.mouse.move(...at(first, [400, 300]));
+      await page.mouse.up();
+      check(await framesWithin(page, 400) === 0,
+            `${screen.name}: a press beside the playfield let go on it neither steers nor starts the round`);
+    }
+    // A round lost at once: the box over the playfield, whole, and closed by
+    // a tap or a click on OK. On a page afresh: a touch above may have steered.
+    await page.reload({ waitUntil: 'load' });
+    await firstFrame(page);
+    for (let i = 0; i < 26; ++i) {
+      await page.keyboard.press('ArrowUp');
+    }
+    await sleep(100);
+    const prompt = at(first, PROMPT);
+    if (screen.touch) {
+      await tap(page, prompt);
+    } else {
+      await page.mouse.click(...prompt);
+    }
+    await waitFor(page, () => !document.getElementById('modal').hidden, undefined, 5000)
+      .catch(() => check(false, `${screen.name}: a tap or a click on the prompt starts the round`));
+    const lost = await state(page);
+    if (lost.modal) {
+      const centred = Math.abs(lost.dialog.x + lost.dialog.width / 2 - (lost.canvas.x + lost.canvas.width / 2)) <= 1 &&
+                      Math.abs(lost.dialog.y + lost.dialog.height / 2 - (lost.canvas.y + lost.canvas.height / 2)) <= 1;
+      check(inside(lost.dialog, lost.view) && centred && Math.abs(lost.box.width / lost.canvas.width -
+              (await page.evaluate(() => document.getElementById('box').width)) / WIDTH) < 0.01,
+            `${screen.name}: the box is whole, scaled as the playfield and centred over it`, JSON.stringify(lost));
+      if (screen.device) {
+        same(await shot(page, lost.box), enlarge(toolPicture(boxTool, [LOST], tmp), screen.device),
+             `${screen.name}: the box is crisp`);
+      }
+      const scale = lost.box.width / (await page.evaluate(() => document.getElementById('box').width));
+      const ok = [lost.box.x + lost.box.width / 2, lost.box.y + lost.box.height - (12 + 23 / 2) * scale];
+      // The browser's own keys still work while the box is open; those the
+      // box takes do not reach the browser.
+      await page.evaluate(() => {
+        window.__keys = [];
+        addEventListener('keydown', (e) => window.__keys.push([e.key, e.defaultPrevented]));
+      });
+      await page.keyboard.press('F5');
+      await page.keyboard.down('Control');
+      await page.keyboard.press('KeyR');
+      await page.keyboard.up('Control');
+      await page.keyboard.press('a');
+      const keys = await page.evaluate(() => window.__keys).catch(() => null);
+      const reach = (key) => keys.some(([k, prevented]) => k === key && !prevented);
+      check(keys === null || (reach('F5') && reach('r')),
+            `${screen.name}: F5 and Ctrl+R reach the browser while the box is open`, JSON.stringify(keys));
+      if (screen.touch) {
+        // A press on OK that the system cancels does not close the box.
+        await touch(page, 'touchStart', [ok]);
+        await touch(page, 'touchCancel');
+        await sleep(200);
+        check(await page.evaluate(() => !document.getElementById('modal').hidden),
+              `${screen.name}: a cancelled touch on OK leaves the box open`);
+      }
+      if (screen.touch) {
+        await tap(page, ok);
+      } else {
+        await page.mouse.click(...ok);
+      }
+      const closed = await waitFor(page, () => document.getElementById('modal').hidden, undefined, 3000)
+        .then(() => true, () => false);
+      check(closed, `${screen.name}: ${screen.touch ? 'a tap' : 'a click'} on OK closes the box`);
+    }
+    check(page.errors.length === 0, `${screen.name}: no errors in the page`, page.errors.join('; '));
+    await page.closeAll();
+  }
+
+  // --- full screen: the whole page, the box's layer with it ----------------------
+  {
+    const page = await open(browser, server.url, { width: 844, height: 390, scale: 3, touch: true });
+    await firstFrame(page);
+    const button = await page.evaluate(() => {
+      const r = document.getElementById('fullscreen').getBoundingClientRect();
+      return r.width > 0 ? [r.left + r.width / 2, r.top + r.height / 2] : null;
+    });
+    check(button !== null, 'a full-screen button is offered where the browser has full screen');
+    if (button) {
+      await tap(page, button);
+      const whole = await waitFor(page, () => document.fullscreenElement === document.documentElement, undefined, 3000)
+        .then(() => true, () => false);
+      check(whole, 'the button puts the whole page in full screen');
+      const s = await state(page);
+      check(inside(s.canvas, s.view), 'in full screen the whole playfield is on screen', JSON.stringify(s));
+      const focus = await page.evaluate(() => document.activeElement && document.activeElement.id);
+      check(focus === 'canvas', 'the keys go to the playfield again after the button', focus);
+    }
+    await page.closeAll();
+  }
+
+  // --- installable, offline, and a new version after the old -------------------
+  {
+    const build = fs.readFileSync(path.join(site, 'index.html'), 'utf8').match(/data-build="(\w+)"/)[1];
+    const old = fs.mkdtempSync(path.join(tmp, 'old-'));
+    for (const name of fs.readdirSync(site)) {
+      const data = fs.readFileSync(path.join(site, name));
+      fs.writeFileSync(path.join(old, name), /\.(html|js)$/.test(name) && name !== 'brennow.js'
+        ? data.toString('utf8').replaceAll(build, 'old' + build.slice(3)) : data);
+    }
+    const versions = await serve(old);
+    // Installing wants a profile of the browser's own: a fresh browser.
+    const installer = await launch();
+    const page = await open(installer, null, { width: 844, height: 390, scale: 3, touch: true }, { incognito: false });
+    await page.goto(versions.url, { waitUntil: 'load' });
+    await firstFrame(page);
+    const { installabilityErrors: errors } = await page.cdp.send('Page.getInstallabilityErrors');
+    check(errors.length === 0, 'chromium finds the page installable', JSON.stringify(errors));
+    const { data: manifest } = await page.cdp.send('Page.getAppManifest');
+    const parsed = JSON.parse(manifest || '{}');
+    check(parsed.name === 'Brennow' && ['fullscreen', 'standalone'].includes(parsed.display) &&
+          parsed.icons.some((i) => i.sizes === '512x512' && i.purpose === 'maskable'),
+          'the manifest names the game, full screen, with maskable icons', manifest);
+    const caches = () => page.evaluate(() => caches.keys());
+    const cachedOnly = (name) => waitFor(page, async (n) => {
+      const keys = await caches.keys();
+      return navigator.serviceWorker.controller !== null && keys.length === 1 && keys[0] === n;
+    }, name, 20000).then(() => true, () => false);
+    check(await cachedOnly('brennow-old' + build.slice(3)), 'the service worker caches the site and takes the page',
+          JSON.stringify(await caches()));
+
+    versions.setSite(site);
+    await page.reload({ waitUntil: 'load' });
+    await firstFrame(page);
+    const running = await page.evaluate(() => document.documentElement.dataset.build);
+    check(running === build, 'a new version served after the old is the one that runs', running);
+    check(await cachedOnly(`brennow-${build}`), 'the new version\'s cache replaces the old one',
+          JSON.stringify(await caches()));
+
+    await versions.close();
+    await page.reload({ waitUntil: 'load' });
+    await firstFrame(page, 10000).catch(() => {});
+    const offline = await page.evaluate(() => document.documentElement.dataset.build);
+    const s = await state(page);
+    check(offline === build, 'with the server gone, a reload opens the cached page', offline);
+    same(await shot(page, s.canvas), enlarge(frame(), 3), 'with the server gone, the first frame is the headless one');
+    check(page.errors.length === 0, 'no errors in the page offline', page.errors.join('; '));
+    await installer.close();
+  }
+
+  // --- the files do not come: the page says which and why, and can try again ----
+  {
+    const wasm = fs.readFileSync(path.join(site, 'brennow.wasm'));
+    let stalled = null;
+    const faults = {
+      'missing script': ['/brennow.js', (response) => response.writeHead(404, 'Not Found').end(),
+        /the server answered 404 \(Not Found\) for brennow\.js/],
+      'missing program': ['/brennow.wasm', (response) => response.writeHead(404, 'Not Found').end(),
+        /the server answered 404 \(Not Found\) for brennow\.wasm/],
+      'program cut short': ['/brennow.wasm', (response) => {
+        response.writeHead(200, { 'Content-Type': 'application/wasm' }).end(wasm.subarray(0, wasm.length >> 1));
+      }, /download of brennow\.wasm was cut off after \d+ KB of \d+ KB/],
+      'a web page for the program': ['/brennow.wasm', (response) => {
+        response.writeHead(200, { 'Content-Type': 'text/html' }).end('<!doctype html><title>Not here</title>');
+      }, /the server sent a web page in place of brennow\.wasm/],
+      'program stalled': ['/brennow.wasm', (response) => {
+        response.writeHead(200, { 'Content-Type': 'application/wasm', 'Content-Length': wasm.length });
+        response.write(wasm.subarray(0, 100000));
+        stalled = response;
+      }, /download of brennow\.wasm stopped at \d+ KB of \d+ KB and did not go on for \d+ seconds/],
+    };
+    let fault = null;
+    const faulty = await serve(site, {
+      compress: true,
+      intercept: (name, request, response) => {
+        if (fault && name === fault[0]) {
+          fault[1](response);
+          return true;
+        }
+        return false;
+      },
+    });
+    for (const [what, broken] of Object.entries(faults)) {
+      fault = broken;
+      const page = await open(browser, faulty.url, { width: 390, height: 844, scale: 3, touch: true });
+      const ended = await waitFor(page, () => document.documentElement.dataset.ended === 'failure', undefined, 20000)
+        .then(() => true, () => false);
+      const shown = await page.evaluate(() => ({
+        text: document.getElementById('failure').textContent,
+        retry: !document.getElementById('retry').hidden,
+        stage: document.getElementById('stage').hidden,
+      }));
+      check(ended && broken[2].test(shown.text) && shown.retry && shown.stage && !/ASSERTIONS|Aborted/.test(shown.text),
+            `${what}: the page says what failed and offers to try again`, JSON.stringify(shown));
+      check(page.errors.length === 0, `${what}: no uncaught error or unhandled rejection`, page.errors.join('; '));
+      if (stalled) {
+        stalled.destroy();
+        stalled = null;
+      }
+      if (what === 'missing program') {
+        fault = null;
+        const retry = await page.evaluate(() => {
+          const r = document.getElementById('retry').getBoundingClientRect();
+          return [r.left + r.width / 2, r.top + r.height / 2];
+        });
+        await Promise.all([page.waitForNavigation({ waitUntil: 'load' }), tap(page, retry)]);
+        const started = await firstFrame(page, 10000).then(() => true, () => false);
+        check(started, 'once the file is there, "Try again" starts the game');
+      }
+      await page.closeAll();
+    }
+
+    // A slow phone network: the page shows that it loads, and how far.
+    fault = null;
+    const page = await open(browser, null, { width: 390, height: 844, scale: 3, touch: true });
+    await page.cdp.send('Network.enable');
+    await page.cdp.send('Network.emulateNetworkConditions', {
+      offline: false, latency: 150, downloadThroughput: 1.6e6 / 8, uploadThroughput: 0.75e6 / 8 });
+    const started = Date.now();
+    page.goto(faulty.url, { waitUntil: 'load' }).catch(() => {});
+    const shares = [];
+    await waitFor(page, () => document.getElementById('loading-bar') !== null, undefined, 10000);
+    while (Date.now() - started < 60000) {
+      const seen = await page.evaluate(() => ({
+        loading: !document.getElementById('loading').hidden,
+        text: document.getElementById('loading-text').textContent,
+        frames: window.__seen ? window.__seen.puts.length : 0,
+      })).catch(() => null);
+      if (seen && seen.frames > 0) {
+        check(!seen.loading, 'on a slow network the loading state goes once the game shows');
+        break;
+      }
+      if (seen && seen.loading) {
+        shares.push(Number((seen.text.match(/(\d+) %/) || [])[1]));
+      }
+      await sleep(250);
+    }
+    const rising = shares.filter((v) => v > 0 && v < 100);
+    check(rising.length >= 3 && rising[rising.length - 1] > rising[0],
+          'on a slow network the page says it is loading, and how far', shares.join(' '));
+    console.log(`     first frame after ${((Date.now() - started) / 1000).toFixed(1)} s at 1.6 Mbit/s, 150 ms`);
+    await page.closeAll();
+    await faulty.close();
+  }
+} finally {
+  await browser.close();
+  await server.close();
+  if (process.env.WEB_KEEP !== '1' || failures() === 0) {
+    fs.rmSync(tmp, { recursive: true, force: true });
+  } else {
+    console.log(`pictures kept in ${tmp}`);
+  }
+}
+console.log(failures() === 0 ? 'all page checks passed' : `${failures()} page checks failed`);
+process.exit(failures() === 0 ? 0 : 1);
