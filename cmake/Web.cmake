@@ -28,7 +28,9 @@ target_link_options(brennow_web INTERFACE --js-library ${web_library} -sASYNCIFY
 add_executable(brennow app/web_main.cpp)
 target_link_libraries(brennow PRIVATE brennow_game brennow_web)
 # No file system: the game reads nothing from files (see web_backend.cpp).
-target_link_options(brennow PRIVATE ${web_link_options} -sASYNCIFY_ONLY=@${asyncify_only} -sFILESYSTEM=0)
+# The link's own optimisation is for size (the code is compiled for speed):
+# a page downloads every byte, and the frames stay the same.
+target_link_options(brennow PRIVATE ${web_link_options} -sASYNCIFY_ONLY=@${asyncify_only} -sFILESYSTEM=0 -Oz)
 set_property(TARGET brennow APPEND PROPERTY LINK_DEPENDS ${asyncify_only} ${web_library})
 set_target_properties(brennow PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${web_site})
 
