@@ -335,7 +335,8 @@ export function checks(dir) {
       writePpm(`${base}-got.ppm`, got);
       writePpm(`${base}-want.ppm`, want);
     }
-    return check(diff.count === 0, what, diff.sizes || `${diff.count} pixels differ, first ${JSON.stringify(diff.first)}`);
+    const detail = diff.sizes || `${diff.count} pixels differ, first ${JSON.stringify(diff.first)}`;
+    return check(diff.count === 0, what, detail);
   };
   return { check, same, failures: () => failures };
 }
