@@ -491,6 +491,18 @@ try {
       await page.closeAll();
     }
 
+    // A server that does not know the program's type still gets it run:
+    // the browser refuses to compile such a download as it streams in.
+    fault = ['/brennow.wasm', (response) => {
+      response.writeHead(200, { 'Content-Type': 'application/octet-stream' }).end(wasm);
+    }];
+    {
+      const page = await open(browser, faulty.url, { width: 390, height: 844, scale: 3, touch: true });
+      const started = await firstFrame(page, 10000).then(() => true, () => false);
+      check(started && page.errors.length === 0, 'a program served as any binary file runs', page.errors.join('; '));
+      await page.closeAll();
+    }
+
     // A slow phone network: the page shows that it loads, and how far.
     fault = null;
     const page = await open(browser, null, { width: 390, height: 844, scale: 3, touch: true });
