@@ -8,6 +8,7 @@
 //   view.screen              true: use the screen (a finger, or full screen);
 //                            false: the desktop's scale for the density
 //   view.below               CSS px kept under the playfield (the hint)
+//   view.right               CSS px kept at its right (the hint beside it)
 //   view.pixels              the playfield, width and height in its own pixels
 //
 // Returns scale (CSS px per playfield pixel), device (device px per
@@ -26,7 +27,7 @@ function brennowFit(view) {
     const insets = view.insets || { top: 0, right: 0, bottom: 0, left: 0 };
     const pixels = view.pixels || { width: 464, height: 349 };
     const ratio = view.ratio > 0 ? view.ratio : 1;
-    const roomX = Math.max(0, view.width - insets.left - insets.right);
+    const roomX = Math.max(0, view.width - insets.left - insets.right - (view.right || 0));
     const roomY = Math.max(0, view.height - insets.top - insets.bottom - (view.below || 0));
     // The largest aspect-keeping size, in device px per playfield pixel.
     const largest = Math.min(Math.max(0, roomX - 2 * SIDE) / pixels.width, roomY / pixels.height) * ratio;

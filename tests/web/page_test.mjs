@@ -153,13 +153,17 @@ try {
        (300 - 28) / HEIGHT],
       ['desktop full screen uses the screen', { width: 1920, height: 1080, ratio: 1, screen: true }, 3],
       ['too small for one device pixel', { width: 200, height: 150, ratio: 1, screen: true }, (150 - 28) / HEIGHT],
+      ['landscape phone with two hint lines under the playfield: it fills', {
+        width: 844, height: 390, ratio: 3, screen: true, below: 56 }, (390 - 56) / HEIGHT * 3],
+      ['the same with the hint beside it: three', {
+        width: 844, height: 390, ratio: 3, screen: true, below: 0, right: 176 }, 3],
     ];
     for (const [name, view, device] of cases) {
       const input = { below: 28, pixels: { width: WIDTH, height: HEIGHT }, ...view };
       const fit = await page.evaluate((v) => brennowFit(v), input);
       const insets = input.insets || { top: 0, right: 0, bottom: 0, left: 0 };
       const whole = fit.left >= insets.left - 1e-6 && fit.top >= insets.top - 1e-6 &&
-                    fit.left + fit.width <= input.width - insets.right + 1e-6 &&
+                    fit.left + fit.width <= input.width - insets.right - (input.right || 0) + 1e-6 &&
                     fit.top + fit.height + input.below <= input.height - insets.bottom + 1e-6;
       const snapped = [fit.left, fit.top].every((v) => Math.abs(v * view.ratio - Math.round(v * view.ratio)) < 1e-6);
       check(Math.abs(fit.device - device) < 1e-6 && whole && snapped && fit.crisp === Number.isInteger(device),
@@ -180,10 +184,10 @@ try {
   // --- every screen: the whole playfield, nothing moves, taps play ---------------
   const SCREENS = [
     { name: 'portrait phone 390 x 844 at 3', width: 390, height: 844, scale: 3, touch: true, device: 2 },
-    // The hint's two lines (touch, and the gamepad where the browser has the
-    // Gamepad API) leave too little height for three whole device pixels, and
-    // two would be much smaller: the playfield fills the height.
-    { name: 'landscape phone 844 x 390 at 3', width: 844, height: 390, scale: 3, touch: true, device: 0 },
+    // Under the playfield the hint's two lines (touch, and the gamepad where
+    // the browser has the Gamepad API) would leave too little height for three
+    // whole device pixels: the hint goes beside it.
+    { name: 'landscape phone 844 x 390 at 3', width: 844, height: 390, scale: 3, touch: true, device: 3 },
     { name: 'phone 360 x 640 at 2', width: 360, height: 640, scale: 2, touch: true, device: 0 },
     { name: 'desktop 1280 x 800', width: 1280, height: 800, scale: 1, touch: false, device: 1 },
     { name: 'desktop window 400 x 600', width: 400, height: 600, scale: 1, touch: false, device: 0 },
@@ -355,6 +359,31 @@ try {
       check(closed, `${screen.name}: ${screen.touch ? 'a tap' : 'a click'} on OK closes the box`);
     }
     check(page.errors.length === 0, `${screen.name}: no errors in the page`, page.errors.join('; '));
+    await page.closeAll();
+  }
+
+  // --- a phone turned, and turned back: the fit follows, the hint with it --------
+  {
+    const portrait = { width: 390, height: 844, scale: 3, touch: true };
+    const landscape = { width: 844, height: 390, scale: 3, touch: true };
+    const page = await open(browser, server.url, portrait);
+    await firstFrame(page);
+    const seen = [];
+    for (const screen of [landscape, portrait, landscape]) {
+      await page.cdp.send('Emulation.setDeviceMetricsOverride', {
+        width: screen.width, height: screen.height, deviceScaleFactor: screen.scale, mobile: true,
+        screenOrientation: screen.width > screen.height ? { type: 'landscapePrimary', angle: 90 }
+                                                        : { type: 'portraitPrimary', angle: 0 } });
+      await sleep(300);
+      const s = await state(page);
+      seen.push({ device: s.canvas.width / WIDTH * screen.scale,
+                  whole: inside(s.canvas, s.view) && inside(s.bar, s.view),
+                  beside: s.bar.x >= s.canvas.x + s.canvas.width });
+    }
+    const expected = [{ device: 3, beside: true }, { device: 2, beside: false }, { device: 3, beside: true }];
+    const as = (s, i) => Math.abs(s.device - expected[i].device) < 0.01 && s.whole && s.beside === expected[i].beside;
+    check(seen.every(as),
+          'a phone turned and back: crisp each way, the hint beside the playfield in landscape', JSON.stringify(seen));
     await page.closeAll();
   }
 
