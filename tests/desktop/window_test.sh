@@ -136,14 +136,7 @@ case_window_at_load() {
     wt_geometry "$GAME_WIN" || return 1
     [[ "${WT_W}x$WT_H" == 464x349 ]] || { wt_note "the client area is ${WT_W}x$WT_H"; failed=1; }
 
-    # Not resizable: the smallest and the largest size the window asks for
-    # are both its size.
-    local hints
-    hints=$(xprop -id "$GAME_WIN" WM_NORMAL_HINTS)
-    if ! grep -q 'minimum size: 464 by 349$' <<<"$hints" || ! grep -q 'maximum size: 464 by 349$' <<<"$hints"; then
-        wt_note "the size hints do not pin the size to 464x349: $(tr '\n\t' '  ' <<<"$hints")"
-        failed=1
-    fi
+    wt_size_pinned "$GAME_WIN" 464 349 || failed=1
 
     wt_wait_matches "$GAME_WIN" "$WT_DIR/load-expected.ppm" "$WT_DIR/load-shot.png" || failed=1
     return "$failed"
@@ -278,13 +271,7 @@ case_box() {
         wt_note "the box's centre ($bx,$by) is not over the game window's ($gx,$gy)"
         failed=1
     fi
-    local hints
-    hints=$(xprop -id "$BOX_WIN" WM_NORMAL_HINTS)
-    if ! grep -q "minimum size: $WT_W by $WT_H\$" <<<"$hints" ||
-        ! grep -q "maximum size: $WT_W by $WT_H\$" <<<"$hints"; then
-        wt_note "the box may be resized: $(tr '\n\t' '  ' <<<"$hints")"
-        failed=1
-    fi
+    wt_size_pinned "$BOX_WIN" "$WT_W" "$WT_H" || failed=1
 
     wt_wait_matches "$BOX_WIN" "$WT_DIR/box-expected.ppm" "$WT_DIR/box-shot.png" || failed=1
     ((failed == 0)) || return 1

@@ -340,6 +340,17 @@ wt_xprop() {
     echo "${line%'"'}"
 }
 
+# wt_size_pinned WINDOW W H: the smallest and the largest size WINDOW asks
+# the window manager for are both W x H, so it cannot be resized.
+wt_size_pinned() {
+    local hints
+    hints=$(xprop -id "$1" WM_NORMAL_HINTS)
+    if ! grep -q "minimum size: $2 by $3\$" <<<"$hints" || ! grep -q "maximum size: $2 by $3\$" <<<"$hints"; then
+        wt_note "the size hints do not pin the size to $2x$3: $(tr '\n\t' '  ' <<<"$hints")"
+        return 1
+    fi
+}
+
 # --- pictures ----------------------------------------------------------------
 
 # Reads WINDOW's client area into WT_X WT_Y (root coordinates) WT_W WT_H.

@@ -137,11 +137,14 @@ export const HOOKS = `(() => {
 })();`;
 
 // network, when given: DevTools' network emulation for the page (latency in
-// ms, throughput in bytes a second).
-export async function openPage(browser, url, { scale = 1, network = null } = {}) {
+// ms, throughput in bytes a second). before: scripts of the test's own, run
+// after the hooks and before the page's scripts.
+export async function openPage(browser, url, { scale = 1, network = null, before = [] } = {}) {
   const page = await browser.newPage();
   await page.setViewport({ width: 800, height: 600, deviceScaleFactor: scale });
-  await page.evaluateOnNewDocument(HOOKS);
+  for (const script of [HOOKS, ...before]) {
+    await page.evaluateOnNewDocument(script);
+  }
   const errors = [];
   page.on('pageerror', (error) => errors.push(String(error)));
   page.on('console', (message) => {

@@ -8,9 +8,7 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import {
-  HOOKS, busyTime, difference, launch, serve, screenshotOf, toolPicture, waitFor, writePpm,
-} from './lib.mjs';
+import { busyTime, checks, launch, openPage, serve, screenshotOf, toolPicture, waitFor } from './lib.mjs';
 
 const [frameTool, , site] = process.argv.slice(2);
 if (!site) {
@@ -19,24 +17,7 @@ if (!site) {
 }
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), 'brennow-pads-'));
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-let failures = 0;
-
-function check(ok, what, detail = '') {
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${!ok && detail ? `: ${detail}` : ''}`);
-  if (!ok) {
-    failures += 1;
-  }
-}
-
-function same(got, want, what) {
-  const diff = difference(got, want);
-  if (diff.count !== 0 && process.env.WEB_KEEP === '1') {
-    const base = path.join(tmp, what.replace(/\W+/g, '-'));
-    writePpm(`${base}-got.ppm`, got);
-    writePpm(`${base}-want.ppm`, want);
-  }
-  check(diff.count === 0, what, diff.sizes || `${diff.count} pixels differ, first ${JSON.stringify(diff.first)}`);
-}
+const { check, same, failures } = checks(tmp);
 
 // The test's pad, in the browser's standard mapping. window.__pad drives it;
 // window.__reads counts the page's readings of it.
@@ -74,21 +55,7 @@ const A = 0;
 const RIGHT = 15;
 
 async function openPadPage(browser, url) {
-  const page = await browser.newPage();
-  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });
-  await page.evaluateOnNewDocument(HOOKS);
-  await page.evaluateOnNewDocument(PAD);
-  const errors = [];
-  page.on('pageerror', (error) => errors.push(String(error)));
-  page.on('console', (message) => {
-    if (message.type() === 'error') {
-      errors.push(message.text());
-    }
-  });
-  page.errors = errors;
-  page.cdp = await page.createCDPSession();
-  await page.cdp.send('Performance.enable');
-  await page.goto(url, { waitUntil: 'load' });
+  const page = await openPage(browser, url, { before: [PAD] });
   await waitFor(page, () => window.__seen.puts.length > 0);
   return page;
 }
@@ -205,11 +172,11 @@ try {
 } finally {
   await browser.close();
   await server.close();
-  if (process.env.WEB_KEEP !== '1' || failures === 0) {
+  if (process.env.WEB_KEEP !== '1' || failures() === 0) {
     fs.rmSync(tmp, { recursive: true, force: true });
   } else {
     console.log(`pictures kept in ${tmp}`);
   }
 }
-console.log(failures === 0 ? 'all gamepad checks passed' : `${failures} gamepad checks failed`);
-process.exit(failures === 0 ? 0 : 1);
+console.log(failures() === 0 ? 'all gamepad checks passed' : `${failures()} gamepad checks failed`);
+process.exit(failures() === 0 ? 0 : 1);

@@ -6,8 +6,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {
-  WIDTH, HEIGHT, busyTime, crop, difference, enlarge, launch, openPage, rectOf, screenshotOf, serve, toolPicture,
-  waitFor, writePpm,
+  WIDTH, HEIGHT, busyTime, checks, crop, enlarge, launch, openPage, rectOf, screenshotOf, serve, toolPicture, waitFor,
 } from './lib.mjs';
 
 const [frameTool, boxTool, site] = process.argv.slice(2);
@@ -17,24 +16,7 @@ if (!site) {
 }
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), 'brennow-web-'));
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-let failures = 0;
-
-function check(ok, what, detail = '') {
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${!ok && detail ? `: ${detail}` : ''}`);
-  if (!ok) {
-    failures += 1;
-  }
-}
-
-function same(got, want, what) {
-  const diff = difference(got, want);
-  if (diff.count !== 0 && process.env.WEB_KEEP === '1') {
-    const base = path.join(tmp, what.replace(/\W+/g, '-'));
-    writePpm(`${base}-got.ppm`, got);
-    writePpm(`${base}-want.ppm`, want);
-  }
-  check(diff.count === 0, what, diff.sizes || `${diff.count} pixels differ, first ${JSON.stringify(diff.first)}`);
-}
+const { check, same, failures } = checks(tmp);
 
 const frame = (...steps) => toolPicture(frameTool, steps, tmp);
 const puts = (page) => page.evaluate(() => window.__seen.puts.length);
@@ -336,11 +318,11 @@ try {
 } finally {
   await browser.close();
   await server.close();
-  if (process.env.WEB_KEEP !== '1' || failures === 0) {
+  if (process.env.WEB_KEEP !== '1' || failures() === 0) {
     fs.rmSync(tmp, { recursive: true, force: true });
   } else {
     console.log(`pictures kept in ${tmp}`);
   }
 }
-console.log(failures === 0 ? 'all web checks passed' : `${failures} web checks failed`);
-process.exit(failures === 0 ? 0 : 1);
+console.log(failures() === 0 ? 'all web checks passed' : `${failures()} web checks failed`);
+process.exit(failures() === 0 ? 0 : 1);

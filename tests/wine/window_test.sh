@@ -69,12 +69,7 @@ case_window_at_load() {
     [[ $value == Orvixel ]] || { wt_note "_NET_WM_NAME is '$value'"; failed=1; }
     wt_geometry "$GAME_WIN" || return 1
     [[ "${WT_W}x$WT_H" == 464x349 ]] || { wt_note "the client area is ${WT_W}x$WT_H"; failed=1; }
-    local hints
-    hints=$(xprop -id "$GAME_WIN" WM_NORMAL_HINTS)
-    if ! grep -q 'minimum size: 464 by 349$' <<<"$hints" || ! grep -q 'maximum size: 464 by 349$' <<<"$hints"; then
-        wt_note "the size hints do not pin the size to 464x349: $(tr '\n\t' '  ' <<<"$hints")"
-        failed=1
-    fi
+    wt_size_pinned "$GAME_WIN" 464 349 || failed=1
     # _MOTIF_WM_HINTS: flags, functions, ...; functions move (4) and close (32) only.
     local motif functions
     motif=$(xprop -id "$GAME_WIN" _MOTIF_WM_HINTS 2>/dev/null)
