@@ -22,17 +22,20 @@ const frame = (...steps) => toolPicture(frameTool, steps, tmp);
 const LOST = 'Oh NO!~ You lost! But you got 0';
 const PROMPT = [200, 180];  // on "Click to Start"
 
+// The screen's size, density and orientation, and a phone's metrics.
+const emulate = (cdp, screen) => cdp.send('Emulation.setDeviceMetricsOverride', {
+  width: screen.width, height: screen.height, deviceScaleFactor: screen.scale, mobile: screen.touch,
+  screenOrientation: screen.width > screen.height ? { type: 'landscapePrimary', angle: 90 }
+                                                  : { type: 'portraitPrimary', angle: 0 },
+});
+
 // A page on an emulated screen, in a profile of its own (incognito, unless
 // the browser's own, fresh, profile is asked for).
 async function open(browser, url, screen, { incognito = true } = {}) {
   const context = incognito ? await browser.createBrowserContext() : browser.defaultBrowserContext();
   const page = await context.newPage();
   const cdp = await page.createCDPSession();
-  await cdp.send('Emulation.setDeviceMetricsOverride', {
-    width: screen.width, height: screen.height, deviceScaleFactor: screen.scale, mobile: screen.touch,
-    screenOrientation: screen.width > screen.height ? { type: 'landscapePrimary', angle: 90 }
-                                                    : { type: 'portraitPrimary', angle: 0 },
-  });
+  await emulate(cdp, screen);
   if (screen.touch) {
     await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
   }
@@ -370,10 +373,7 @@ try {
     await firstFrame(page);
     const seen = [];
     for (const screen of [landscape, portrait, landscape]) {
-      await page.cdp.send('Emulation.setDeviceMetricsOverride', {
-        width: screen.width, height: screen.height, deviceScaleFactor: screen.scale, mobile: true,
-        screenOrientation: screen.width > screen.height ? { type: 'landscapePrimary', angle: 90 }
-                                                        : { type: 'portraitPrimary', angle: 0 } });
+      await emulate(page.cdp, screen);
       await sleep(300);
       const s = await state(page);
       seen.push({ device: s.canvas.width / WIDTH * screen.scale,
