@@ -9,7 +9,6 @@
 #endif
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <ostream>
@@ -104,6 +103,7 @@ bool RecordingFile::Write(std::string_view piece)
 
 struct Session::Parts {
     std::string path;
+    std::function<void(const std::string&)> report;
     // Recording.
     std::unique_ptr<RecordingFile> file;
     std::unique_ptr<platform::replay::Recorder> recorder;
@@ -156,16 +156,17 @@ std::unique_ptr<Session> Session::Replay(const std::string& path, std::string& e
     return session;
 }
 
-void Session::Attach(platform::Runtime& runtime)
+void Session::Attach(platform::Runtime& runtime, std::function<void(const std::string&)> report)
 {
     Parts& parts = *parts_;
+    parts.report = std::move(report);
     if (parts.file) {
         RecordingFile& file = *parts.file;
         parts.recorder = std::make_unique<platform::replay::Recorder>(
             [&file](std::string_view piece) { return file.Write(piece); }, MadeBy(), ViewOf(runtime));
-        parts.recorder->OnStopped = [&file] {
-            std::fprintf(stderr, "brennow: the recording stopped: %s cannot be written (%s); the game plays on\n",
-                         file.Path().c_str(), std::strerror(errno));
+        parts.recorder->OnStopped = [&parts] {
+            parts.report("brennow: the recording stopped: " + parts.path + " cannot be written (" +
+                         std::strerror(errno) + "); the game plays on\n");
         };
         runtime.Record(*parts.recorder);
     } else {
@@ -174,7 +175,7 @@ void Session::Attach(platform::Runtime& runtime)
     }
 }
 
-int Session::Finish(int status, std::ostream& err)
+int Session::Finish(int status)
 {
     Parts& parts = *parts_;
     if (parts.recorder) {
@@ -182,7 +183,7 @@ int Session::Finish(int status, std::ostream& err)
         return status;
     }
     if (parts.player && parts.player->Error()) {
-        err << "brennow: " << parts.path << ": " << parts.player->Error()->what() << '\n';
+        parts.report("brennow: " + parts.path + ": " + parts.player->Error()->what() + "\n");
         return 2;
     }
     // The playback ended, or the window was closed.

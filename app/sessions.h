@@ -2,6 +2,7 @@
 // yet, and verifying a recording headless, as fast as it plays.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -44,11 +45,12 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Before the runtime starts the form.
-    void Attach(platform::Runtime& runtime);
+    // Before the runtime starts the form. report shows a line on standard
+    // error (a recording that stopped).
+    void Attach(platform::Runtime& runtime, std::function<void(const std::string&)> report);
     // After the runtime has ended: the program's exit status, given the
-    // runtime's; what went wrong goes to err.
-    int Finish(int status, std::ostream& err);
+    // runtime's; what went wrong is reported.
+    int Finish(int status);
 
 private:
     Session();
