@@ -123,6 +123,80 @@ expect_waiting() {
 
 # --- cases ---------------------------------------------------------------------
 
+# A round lost at once, played with --record: the box and the frame under it
+# are kept, the box closed after a while and the window closed. Played back
+# with --replay, the same box opens over the same frame, closes by itself,
+# and the playback ends with status 0; --verify finds the round's score.
+case_replay() {
+    local recording=$WT_DIR/round.replay failed=0
+    WT_GAME_ARGS=(--record "$recording")
+    open_box || return 1
+    WT_GAME_ARGS=()
+    wt_wait_until "$WT_TIMEOUT" "the message box to get the focus" wt_has_focus "$BOX_WIN" || return 1
+    wt_shot "$BOX_WIN" "$WT_DIR/recorded-box.png" || return 1
+    wt_shot "$GAME_WIN" "$WT_DIR/recorded-frame.png" || return 1
+    sleep 1.5
+    key_in_box Return || return 1
+    wt_wait_until "$WT_TIMEOUT" "the message box to close" wt_no_box || return 1
+    wmctrl -i -c "$GAME_WIN"
+    wt_wait_game_exit || return 1
+    ((GAME_STATUS == 0)) || { wt_note "the recording game ended with status $GAME_STATUS"; return 1; }
+
+    local verified
+    verified=$("$GAME" --verify "$recording")
+    [[ $verified == "round 1: 0" ]] || { wt_note "--verify printed '$verified' (status $?)"; failed=1; }
+
+    WT_GAME_ARGS=(--replay "$recording")
+    wt_start_game "$GAME" || return 1
+    WT_GAME_ARGS=()
+    wt_wait_until "$WT_TIMEOUT" "the played-back box" wt_find_box || return 1
+    wt_wait_matches "$BOX_WIN" "$WT_DIR/recorded-box.png" "$WT_DIR/replayed-box.png" || failed=1
+    wt_wait_matches "$GAME_WIN" "$WT_DIR/recorded-frame.png" "$WT_DIR/replayed-frame.png" || failed=1
+    # The player's keys steer nothing: the box closes at its recorded time.
+    wt_wait_until 10 "the played-back box to close by itself" wt_no_box || failed=1
+    wt_wait_game_exit || return 1
+    ((GAME_STATUS == 0)) || { wt_note "the playback ended with status $GAME_STATUS"; failed=1; }
+    ((failed == 0))
+}
+
+# A recording killed mid-round keeps every round finished before it.
+case_replay_killed() {
+    local recording=$WT_DIR/killed.replay
+    WT_GAME_ARGS=(--record "$recording")
+    open_box || return 1
+    WT_GAME_ARGS=()
+    key_in_box Return || return 1
+    wt_wait_until "$WT_TIMEOUT" "the message box to close" wt_no_box || return 1
+    expect_waiting killed-waiting || return 1
+    park_figure
+    start_round killed || return 1
+    kill -KILL "$GAME_PID"
+    wait "$GAME_PID" 2>/dev/null
+    GAME_PID=""
+    local verified
+    verified=$("$GAME" --verify "$recording")
+    local status=$?
+    if ((status != 0)) || [[ $verified != $'round 1: 0\nround 2: incomplete, the recording was cut in it' ]]; then
+        wt_note "--verify of the killed recording printed '$verified', status $status"
+        return 1
+    fi
+}
+
+# --record to a file that exists: one line on stderr, status 2, no window,
+# and the file as it was.
+case_record_exists() {
+    local kept=$WT_DIR/kept.replay
+    echo "kept" >"$kept"
+    local err status
+    err=$("$GAME" --record "$kept" 2>&1 >/dev/null)
+    status=$?
+    if ((status != 2)) || [[ $err != *"$kept: it exists"* ]] || [[ $(wc -l <<<"$err") != 1 ]] ||
+        [[ $(cat "$kept") != kept ]] || wt_find_game_window; then
+        wt_note "status $status, stderr '$err'"
+        return 1
+    fi
+}
+
 case_window_at_load() {
     local failed=0 value
     "$FRAME" "$WT_DIR/load-expected.ppm" || return 1
@@ -773,5 +847,9 @@ wt_run_case "with an unreachable display: one line on stderr, status 1" no_displ
 wt_group wayland
 wt_run_case "on Wayland: the playfield and the box as headless, keys, Enter, the close button" case_wayland
 wt_run_case "on Wayland: SIGTERM while the box is open ends with status 0" case_wayland_box_term
+
+wt_group replay
+wt_run_case "a recording killed mid-round verifies the round finished before" case_replay_killed
+wt_run_case "--record to a file that exists: one line, status 2, no window" case_record_exists
 
 wt_summary

@@ -19,6 +19,7 @@ GAME_PID=""                   # the running game, if any
 GAME_WIN=""                   # its top-level window
 GAME_STATUS=""                # its exit status, once it has ended
 WT_GAME_ENV=()                # NAME=VALUE settings for the game alone
+WT_GAME_ARGS=()               # the game's arguments
 WT_GAME_NO_STDERR=0           # 1 starts the game with stderr closed, as some launchers do
 WT_X=0 WT_Y=0 WT_W=0 WT_H=0   # the last geometry wt_geometry read, root coordinates
 WT_BX=0 WT_BY=0 WT_BW=0 WT_BH=0  # the box wt_find_weston_box found, root coordinates
@@ -274,9 +275,10 @@ wt_start_game() {
     # SIGINT is ignored in a background job of a script; Ctrl-C in a
     # terminal reaches the game with the default action, so start it that way.
     if ((WT_GAME_NO_STDERR)); then
-        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>&- &
+        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" "${WT_GAME_ARGS[@]}" >"$WT_DIR/game.out" 2>&- &
     else
-        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
+        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" "${WT_GAME_ARGS[@]}" >"$WT_DIR/game.out" \
+            2>"$WT_DIR/game.err" &
     fi
     GAME_PID=$!
     GAME_WIN=""
@@ -499,6 +501,7 @@ wt_run_case() {
     wt_stop_pid "$WT_WESTON_PID"
     WT_WESTON_PID=""
     WT_GAME_ENV=()
+    WT_GAME_ARGS=()
 }
 
 # The closing line, "N passed, M failed"; fails if a case failed, or if none
