@@ -1,15 +1,143 @@
 // Brennow in a web page: as on the desktop, the platform creates the start-up
 // form and its event loop calls the form's handlers; the wait between events
-// suspends into the browser, so the page stays responsive.
+// suspends into the browser, so the page stays responsive. The page keeps a
+// recording of the session in memory, to save as a replay, or plays one back.
+#include <emscripten.h>
+
 #include <cstdio>
 #include <exception>
+#include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "app/game_view.h"
 #include "assets/embedded.h"
 #include "game/frmBomber.h"
 #include "platform/graphics/media.h"
 #include "platform/core/runtime.h"
+#include "platform/replay/player.h"
+#include "platform/replay/recorder.h"
 #include "platform/web/web_backend.h"
+
+namespace app {
+
+// The session recorded in the page's memory, up to kLimit bytes: a minute of
+// the pointer always moving is some 190 KiB, so that is over an hour of such
+// play. Past it the recording stops; what is kept saves as a recording cut
+// there, whose finished rounds verify.
+class PageRecording {
+public:
+    static constexpr std::size_t kLimit = 16 * 1024 * 1024;
+
+    explicit PageRecording(platform::Runtime& runtime)
+        : recorder_([this](std::string_view piece) { return Keep(piece); }, MadeBy(), ViewOf(runtime))
+    {
+        runtime.Record(recorder_);
+    }
+
+    // The recording so far, everything the runtime has done included.
+    const std::string& Text()
+    {
+        recorder_.Flush();
+        return text_;
+    }
+
+private:
+    bool Keep(std::string_view piece);
+
+    platform::replay::Recorder recorder_;
+    std::string text_;
+};
+
+}  // namespace app
+
+extern "C" EMSCRIPTEN_KEEPALIVE const char* brennow_replay_text(app::PageRecording* recording)
+{
+    return recording->Text().data();
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int brennow_replay_size(app::PageRecording* recording)
+{
+    return static_cast<int>(recording->Text().size());
+}
+
+// The page's side, app/web/replay.js.
+EM_JS(void, brennow_replay_recording, (app::PageRecording* recording), {
+    if (window.brennowReplay) {
+        window.brennowReplay.recording(function() {
+            const at = _brennow_replay_text(recording);
+            return HEAPU8.slice(at, at + _brennow_replay_size(recording));
+        });
+    }
+});
+EM_JS(void, brennow_replay_full, (int mebibytes), {
+    if (window.brennowReplay) {
+        window.brennowReplay.full(mebibytes + ' MiB');
+    }
+});
+// The replay the page was asked to play, in buffer when it fits; its size,
+// or -1 when there is none.
+EM_JS(int, brennow_replay_take, (char* buffer, int size), {
+    if (!window.brennowReplay) {
+        return -1;
+    }
+    if (Module.brennowReplayBytes === undefined) {
+        const text = window.brennowReplay.take();
+        Module.brennowReplayBytes = text === null ? null : new TextEncoder().encode(text);
+    }
+    const bytes = Module.brennowReplayBytes;
+    if (bytes === null) {
+        return -1;
+    }
+    if (bytes.length <= size) {
+        HEAPU8.set(bytes, buffer);
+        Module.brennowReplayBytes = null;
+    }
+    return bytes.length;
+});
+EM_JS(void, brennow_replay_playing, (), {
+    if (window.brennowReplay) {
+        window.brennowReplay.playing();
+    }
+});
+EM_JS(void, brennow_replay_refused, (const char* why), {
+    if (window.brennowReplay) {
+        window.brennowReplay.refused(UTF8ToString(why));
+    }
+});
+EM_JS(void, brennow_replay_ended, (), {
+    if (window.brennowReplay) {
+        window.brennowReplay.ended();
+    }
+});
+
+bool app::PageRecording::Keep(std::string_view piece)
+{
+    if (text_.size() + piece.size() > kLimit) {
+        brennow_replay_full(static_cast<int>(kLimit >> 20U));
+        return false;
+    }
+    text_ += piece;
+    return true;
+}
+
+namespace app {
+
+// The replay the page was asked to play; none when it was not.
+std::optional<std::string> ReplayToPlay()
+{
+    const int size = brennow_replay_take(nullptr, 0);
+    if (size < 0) {
+        return std::nullopt;
+    }
+    std::vector<char> bytes(static_cast<std::size_t>(size) + 1);
+    brennow_replay_take(bytes.data(), size);
+    return std::string(bytes.data(), static_cast<std::size_t>(size));
+}
+
+}  // namespace app
 
 int main()
 {
@@ -18,8 +146,36 @@ int main()
         platform::Media media(embedded::SansSerif());
         platform::WebBackend backend(design.ClientWidth, design.ClientHeight, media.Text());
         platform::Runtime runtime(backend, media, std::string(kApplicationTitle));
+
+        std::istringstream replay;
+        std::optional<platform::replay::Reader> reader;
+        std::optional<platform::replay::Player> player;
+        std::unique_ptr<app::PageRecording> recording;
+        if (std::optional<std::string> text = app::ReplayToPlay()) {
+            replay.str(std::move(*text));
+            try {
+                reader.emplace(replay);
+                if (!reader->IsRecording()) {
+                    throw platform::replay::ReadError(1, "it is no Brennow replay");
+                }
+                player.emplace(*reader, app::ViewOf(runtime));
+                runtime.Play(*player);
+                brennow_replay_playing();
+            } catch (const platform::replay::ReadError& error) {
+                brennow_replay_refused(error.what());
+                player.reset();
+            }
+        }
+        if (!player) {
+            recording = std::make_unique<app::PageRecording>(runtime);
+            brennow_replay_recording(recording.get());
+        }
         runtime.Start<frmBomber>();
         const int status = runtime.Run();
+        if (player) {
+            brennow_replay_ended();
+            return status;
+        }
         if (status != 0) {
             // The box has shown the report; the page keeps it in place of the
             // playfield, which would stand still from now on.

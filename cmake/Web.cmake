@@ -26,7 +26,7 @@ set(web_library ${CMAKE_SOURCE_DIR}/platform/web/library.js)
 target_link_options(brennow_web INTERFACE --js-library ${web_library} -sASYNCIFY_IMPORTS=brennow_sleep)
 
 add_executable(brennow app/web_main.cpp)
-target_link_libraries(brennow PRIVATE brennow_game brennow_web)
+target_link_libraries(brennow PRIVATE brennow_game brennow_game_view brennow_web)
 # No file system: the game reads nothing from files (see web_backend.cpp).
 # The link's own optimisation is for size (the code is compiled for speed):
 # a page downloads every byte, and the frames stay the same.
@@ -43,7 +43,7 @@ foreach(size 192 512)
 endforeach()
 # The page and the service worker carry the program's real sizes and the
 # build's name, so they are written after each link (cmake/WebPage.cmake).
-set(web_page_sources app/web/index.html app/web/fit.js app/web/sw.js app/web/manifest.webmanifest)
+set(web_page_sources app/web/index.html app/web/fit.js app/web/replay.js app/web/sw.js app/web/manifest.webmanifest)
 list(TRANSFORM web_page_sources PREPEND ${CMAKE_SOURCE_DIR}/)
 add_custom_command(OUTPUT ${web_site}/index.html ${web_site}/sw.js
   COMMAND ${CMAKE_COMMAND} -DSITE=${web_site} -DSOURCE=${CMAKE_SOURCE_DIR} -DVERSION=${PROJECT_VERSION}

@@ -8,7 +8,7 @@ file(SIZE ${SITE}/brennow.js BRENNOW_JS_SIZE)
 file(SIZE ${SITE}/brennow.wasm BRENNOW_WASM_SIZE)
 set(hashes "")
 foreach(file ${SITE}/brennow.js ${SITE}/brennow.wasm ${SOURCE}/app/web/index.html ${SOURCE}/app/web/fit.js
-        ${SOURCE}/app/web/sw.js ${SITE}/manifest.webmanifest ${SITE}/favicon.png ${SITE}/icon-192.png
+        ${SOURCE}/app/web/replay.js ${SOURCE}/app/web/sw.js ${SITE}/manifest.webmanifest ${SITE}/favicon.png ${SITE}/icon-192.png
         ${SITE}/icon-512.png ${SITE}/icon-maskable-192.png ${SITE}/icon-maskable-512.png)
   file(SHA256 ${file} hash)
   string(APPEND hashes ${hash})
@@ -16,5 +16,6 @@ endforeach()
 string(SHA256 BRENNOW_BUILD "${hashes}")
 string(SUBSTRING ${BRENNOW_BUILD} 0 12 BRENNOW_BUILD)
 file(READ ${SOURCE}/app/web/fit.js BRENNOW_FIT)
+file(READ ${SOURCE}/app/web/replay.js BRENNOW_REPLAY)
 configure_file(${SOURCE}/app/web/index.html ${SITE}/index.html @ONLY)
 configure_file(${SOURCE}/app/web/sw.js ${SITE}/sw.js @ONLY)

@@ -2,6 +2,7 @@
 // frames and box pixel for pixel.
 //   node web_test.mjs BRENNOW_FRAME BRENNOW_BOX SITE_DIR
 // Every wait is bounded; WEB_KEEP=1 keeps the pictures of a failed check.
+import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -290,6 +291,75 @@ try {
       check(focus === 'canvas', `the focus is back on the playfield (${way})`, focus);
     }
     check(page.errors.length === 0, 'no errors in the page', page.errors.join('; '));
+    await page.close();
+  }
+
+  // --- replays: a round saved from the page verifies on Linux; the page plays a
+  // Linux recording to the same box --------------------------------------------
+  {
+    const page = await openPage(browser, server.url);
+    await waitFor(page, () => window.__seen.puts.length > 0);
+    const hidden = await page.evaluate(() => document.getElementById('save-replay').hidden);
+    check(hidden, 'no "Save replay" before a round has ended');
+    await loseAtOnce(page);
+    // In the box's layer, which takes every click while the box is open: the
+    // control is there, under the box, clear of the playfield's middle.
+    const place = await page.evaluate(() => {
+      const save = document.getElementById('save-replay');
+      const box = document.getElementById('dialog').getBoundingClientRect();
+      const at = save.getBoundingClientRect();
+      return { layer: save.parentElement.id, hidden: save.hidden, below: at.top >= box.bottom, x: at.x, y: at.y,
+               width: at.width, height: at.height };
+    });
+    check(place.layer === 'modal' && !place.hidden && place.below,
+          '"Save replay" shows in the box\'s layer, under the box, once the box opens', JSON.stringify(place));
+    const saved = page.evaluate(() => new Promise((resolve) => {
+      const click = HTMLAnchorElement.prototype.click;
+      HTMLAnchorElement.prototype.click = function () {
+        HTMLAnchorElement.prototype.click = click;
+        fetch(this.href).then((r) => r.text()).then((text) => resolve({ name: this.download, text }));
+      };
+    }));
+    await page.mouse.click(place.x + place.width / 2, place.y + place.height / 2);
+    const file = await saved;
+    check(/^brennow-\d{8}-\d{4}\.replay$/.test(file.name), 'the download is named as a replay', file.name);
+    check(!(await page.evaluate(() => document.getElementById('modal').hidden)), 'the click did not close the box');
+    await page.keyboard.press('Enter');
+    await waitFor(page, () => document.getElementById('modal').hidden);
+    const bar = await page.evaluate(() => document.getElementById('save-replay').parentElement.id);
+    check(bar === 'bar', 'with the box closed, "Save replay" is back under the playfield', bar);
+    const recording = path.join(tmp, 'web.replay');
+    fs.writeFileSync(recording, file.text);
+    const game = path.join(path.dirname(path.resolve(frameTool)), '..', 'brennow');
+    const verified = spawnSync(game, ['--verify', recording], { encoding: 'utf8' });
+    check(verified.status === 0 && verified.stdout.startsWith('round 1: 0\n'),
+          'the Linux build verifies the replay saved in the page',
+          `status ${verified.status}: ${verified.stdout}${verified.stderr}`);
+    check(page.errors.length === 0, 'no errors in the page', page.errors.join('; '));
+
+    // A Linux recording, opened in the page: a fresh game plays it back, the
+    // player's input steering nothing, to the same box; then a fresh game.
+    const linux = path.resolve(path.dirname(new URL(import.meta.url).pathname), '..', 'replay', 'recordings',
+                               'two_rounds.replay');
+    const input = await page.$('#replay-file');
+    const opened = page.waitForNavigation({ timeout: 20000 });
+    await input.uploadFile(linux);
+    await opened;
+    await waitFor(page, () => !document.getElementById('replay-note').hidden);
+    const note = await page.evaluate(() => document.getElementById('replay-note').textContent);
+    check(note === 'Playing a replay.', 'the page says it plays a replay', note);
+    await page.keyboard.press('ArrowLeft');
+    await waitFor(page, () => !document.getElementById('modal').hidden);
+    same(await screenshotOf(page, 'box'), toolPicture(boxTool, ['Oh NO!~ You lost! But you got 270'], tmp),
+         'the played-back box equals the one recorded on Linux');
+    // The box closes at its recorded time, the second round plays, and the
+    // page goes back to a fresh game.
+    const ended = page.waitForNavigation({ timeout: 20000 });
+    await waitFor(page, () => document.getElementById('modal').hidden, undefined, 5000);
+    await ended;
+    await waitFor(page, () => window.__seen.puts.length > 0);
+    const fresh = await page.evaluate(() => document.getElementById('replay-note').hidden);
+    check(fresh, 'after the playback the page plays a fresh game');
     await page.close();
   }
 
