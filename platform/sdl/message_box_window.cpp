@@ -97,21 +97,7 @@ void SdlBoxWindow::Close()
 
 std::optional<BoxInput> SdlBoxWindow::Next(std::optional<Time> deadline)
 {
-    SDL_Event event;
-    PadEvent pad;
-    for (;;) {
-        switch (input_.Next(deadline, event, pad)) {
-        case EventsAndPads::Got::Nothing:
-            return std::nullopt;
-        case EventsAndPads::Got::Pad:
-            return pad;
-        case EventsAndPads::Got::Event:
-            if (std::optional<BoxInput> taken = Take(event)) {
-                return taken;
-            }
-            break;
-        }
-    }
+    return input_.Next<BoxInput>(deadline, [this](const SDL_Event& event) { return Take(event); });
 }
 
 std::optional<BoxInput> SdlBoxWindow::Take(const SDL_Event& event)

@@ -113,17 +113,9 @@ std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
     if (shown_) {
         pads_.Start(Now());  // once the first frame shows: it costs a few milliseconds
     }
-    SDL_Event event;
-    PadEvent pad;
-    switch (input_.Next(deadline, event, pad)) {
-    case EventsAndPads::Got::Nothing:
-        return std::nullopt;
-    case EventsAndPads::Got::Pad:
-        return pad;
-    case EventsAndPads::Got::Event:
-        break;
-    }
-    return Translate(event, SDL_GetWindowID(window_), pixels_->Scale());
+    return input_.Next<InputEvent>(deadline, [this](const SDL_Event& event) {
+        return Translate(event, SDL_GetWindowID(window_), pixels_->Scale());
+    });
 }
 
 Backend::Canvas SdlBackend::ScreenCanvas()

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/core/box_loop.h"
 #include "platform/sdl/window_system.h"
 
 namespace platform {
@@ -61,6 +62,31 @@ EventsAndPads::Got EventsAndPads::Next(std::optional<Time> deadline, SDL_Event& 
         return Got::Event;
     }
 }
+
+template <class Input>
+std::optional<Input> EventsAndPads::Next(std::optional<Time> deadline,
+                                         const std::function<std::optional<Input>(const SDL_Event&)>& take)
+{
+    SDL_Event event;
+    PadEvent pad;
+    for (;;) {
+        switch (Next(deadline, event, pad)) {
+        case Got::Nothing:
+            return std::nullopt;
+        case Got::Pad:
+            return pad;
+        case Got::Event:
+            if (std::optional<Input> taken = take(event)) {
+                return taken;
+            }
+            break;
+        }
+    }
+}
+template std::optional<InputEvent> EventsAndPads::Next(
+    std::optional<Time>, const std::function<std::optional<InputEvent>(const SDL_Event&)>&);
+template std::optional<BoxInput> EventsAndPads::Next(std::optional<Time>,
+                                                     const std::function<std::optional<BoxInput>(const SDL_Event&)>&);
 
 void EventsAndPads::DropPads()
 {

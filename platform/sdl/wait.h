@@ -53,6 +53,13 @@ public:
     // (none: no limit). News of a pad plugged in or out is taken here; its
     // releases are handed over.
     Got Next(std::optional<Time> deadline, SDL_Event& event, PadEvent& pad);
+    // The same as a loop's Input (the game's InputEvent, the box's
+    // BoxInput): a pad's change as it is, an event as take makes it, and an
+    // event take makes nothing of waited past; none once the deadline has
+    // passed.
+    template <class Input>
+    std::optional<Input> Next(std::optional<Time> deadline,
+                              const std::function<std::optional<Input>(const SDL_Event&)>& take);
     // Drops what was read from the pads and not yet handed over.
     void DropPads();
 

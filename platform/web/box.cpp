@@ -54,14 +54,7 @@ void WebBox::Show(const Surface& pixels)
 
 std::optional<BoxInput> WebBox::Next(std::optional<Time> deadline)
 {
-    while (input_.empty()) {
-        if (!SleepUntil(deadline, now_())) {
-            return std::nullopt;
-        }
-    }
-    BoxInput input = input_.front();
-    input_.pop_front();
-    return input;
+    return TakeInput(input_, deadline, now_);
 }
 
 void WebBox::Close()

@@ -16,6 +16,22 @@ namespace platform {
 // no limit) comes; false, without suspending, once the deadline has passed.
 bool SleepUntil(std::optional<Time> deadline, Time now);
 
+// Takes the first input of queue, which the page's callbacks fill, sleeping
+// until there is one; none once deadline has passed without any.
+template <class Input>
+std::optional<Input> TakeInput(std::deque<Input>& queue, std::optional<Time> deadline,
+                               const std::function<Time()>& now)
+{
+    while (queue.empty()) {
+        if (!SleepUntil(deadline, now())) {
+            return std::nullopt;
+        }
+    }
+    Input input = std::move(queue.front());
+    queue.pop_front();
+    return input;
+}
+
 class WebBox final : public BoxWindow {
 public:
     explicit WebBox(std::function<Time()> now) : now_(std::move(now)) {}

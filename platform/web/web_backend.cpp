@@ -65,14 +65,7 @@ void WebBackend::QueueGame(const InputEvent& event)
 
 std::optional<InputEvent> WebBackend::WaitEvent(std::optional<Time> deadline)
 {
-    while (input_.empty()) {
-        if (!SleepUntil(deadline, Now())) {
-            return std::nullopt;
-        }
-    }
-    InputEvent event = input_.front();
-    input_.pop_front();
-    return event;
+    return TakeInput(input_, deadline, [this] { return Now(); });
 }
 
 void WebBackend::Present(const Surface& frame, std::span<const Rect> changed)
