@@ -20,7 +20,7 @@ set(asyncify_only ${CMAKE_SOURCE_DIR}/platform/web/asyncify_only.json)
 set(web_site ${CMAKE_BINARY_DIR}/site)
 
 add_library(brennow_web STATIC platform/web/web_backend.cpp platform/web/input.cpp platform/web/present.cpp
-  platform/web/box.cpp platform/web/keys.cpp platform/web/pads.cpp)
+  platform/web/box.cpp platform/web/keys.cpp platform/web/pads.cpp platform/web/browser_pad.cpp)
 target_link_libraries(brennow_web PUBLIC brennow_platform)
 # The page's side of the backend; brennow_sleep suspends the C++ stack. The
 # pointer's codes are written for it from the C++ header that defines them.
