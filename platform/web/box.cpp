@@ -1,5 +1,7 @@
 #include "platform/web/box.h"
 
+#include <emscripten.h>
+
 #include <string>
 
 #include "platform/web/present.h"
@@ -13,6 +15,14 @@ void brennow_close_box();
 }
 
 namespace platform {
+
+PageClock::PageClock() : start_(emscripten_get_now()) {}
+
+Time PageClock::Now() const
+{
+    const double milliseconds = emscripten_get_now() - start_;
+    return std::chrono::duration_cast<Time>(std::chrono::duration<double, std::milli>(milliseconds));
+}
 
 bool SleepUntil(std::optional<Time> deadline, Time now)
 {
@@ -54,7 +64,7 @@ void WebBox::Show(const Surface& pixels)
 
 std::optional<BoxInput> WebBox::Next(std::optional<Time> deadline)
 {
-    return TakeInput(input_, deadline, now_);
+    return TakeInput(input_, deadline, clock_);
 }
 
 void WebBox::Close()

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <deque>
-#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -12,18 +11,29 @@
 
 namespace platform {
 
+// The page's clock, since the backend began.
+class PageClock {
+public:
+    PageClock();
+    Time Now() const;
+
+private:
+    double start_;  // the page's clock then, in milliseconds
+};
+
 // Suspends the C++ stack until an input callback wakes it or deadline (none:
 // no limit) comes; false, without suspending, once the deadline has passed.
 bool SleepUntil(std::optional<Time> deadline, Time now);
 
 // Takes the first input of queue, which the page's callbacks fill, sleeping
-// until there is one; none once deadline has passed without any.
+// until there is one; none once deadline has passed without any. The clock
+// is a plain object: through a std::function on the way to the sleep, the
+// resumed stack trapped.
 template <class Input>
-std::optional<Input> TakeInput(std::deque<Input>& queue, std::optional<Time> deadline,
-                               const std::function<Time()>& now)
+std::optional<Input> TakeInput(std::deque<Input>& queue, std::optional<Time> deadline, const PageClock& clock)
 {
     while (queue.empty()) {
-        if (!SleepUntil(deadline, now())) {
+        if (!SleepUntil(deadline, clock.Now())) {
             return std::nullopt;
         }
     }
@@ -34,7 +44,7 @@ std::optional<Input> TakeInput(std::deque<Input>& queue, std::optional<Time> dea
 
 class WebBox final : public BoxWindow {
 public:
-    explicit WebBox(std::function<Time()> now) : now_(std::move(now)) {}
+    explicit WebBox(const PageClock& clock) : clock_(clock) {}
 
     bool IsOpen() const { return open_; }
     // Input for the box from a callback; dropped while it is closed.
@@ -46,7 +56,7 @@ public:
     void Close() override;
 
 private:
-    std::function<Time()> now_;
+    const PageClock& clock_;
     std::deque<BoxInput> input_;
     bool open_ = false;
 };

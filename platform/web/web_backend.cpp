@@ -25,8 +25,7 @@ void ShowFailureInPage(std::string_view report)
 }
 
 WebBackend::WebBackend(int width, int height, const TextRenderer& text)
-    : text_(text), width_(width), height_(height), start_(emscripten_get_now()), canvas_(width, height),
-      box_([this] { return Now(); })
+    : text_(text), width_(width), height_(height), canvas_(width, height), box_(clock_)
 {
     if (brennow_page_complete() == 0) {
         throw std::runtime_error("the page has no playfield to draw on");
@@ -53,8 +52,7 @@ WebBackend::~WebBackend()
 
 Time WebBackend::Now()
 {
-    const double milliseconds = emscripten_get_now() - start_;
-    return std::chrono::duration_cast<Time>(std::chrono::duration<double, std::milli>(milliseconds));
+    return clock_.Now();
 }
 
 void WebBackend::QueueGame(const InputEvent& event)
@@ -65,7 +63,7 @@ void WebBackend::QueueGame(const InputEvent& event)
 
 std::optional<InputEvent> WebBackend::WaitEvent(std::optional<Time> deadline)
 {
-    return TakeInput(input_, deadline, [this] { return Now(); });
+    return TakeInput(input_, deadline, clock_);
 }
 
 void WebBackend::Present(const Surface& frame, std::span<const Rect> changed)

@@ -45,7 +45,7 @@ private:
     const TextRenderer& text_;
     int width_;
     int height_;
-    double start_;  // the page's clock when the backend began, in milliseconds
+    PageClock clock_;
     PlayfieldCanvas canvas_;
     std::deque<InputEvent> input_;
     WebBox box_;
