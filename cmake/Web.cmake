@@ -23,7 +23,8 @@ set(web_link_options
 set(asyncify_only ${CMAKE_SOURCE_DIR}/platform/web/asyncify_only.json)
 set(web_site ${CMAKE_BINARY_DIR}/site)
 
-add_library(brennow_web STATIC platform/web/web_backend.cpp platform/web/keys.cpp platform/web/pads.cpp)
+add_library(brennow_web STATIC platform/web/web_backend.cpp platform/web/keys.cpp platform/web/pads.cpp
+  platform/web/browser_pad.cpp)
 target_link_libraries(brennow_web PUBLIC brennow_platform)
 # The page's side of the backend; brennow_sleep suspends the C++ stack.
 set(web_library ${CMAKE_SOURCE_DIR}/platform/web/library.js)
