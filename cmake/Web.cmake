@@ -3,8 +3,12 @@
 # built the same way, which the benchmark measures the game against.
 
 # Debian's emscripten links with tools that run on node and need Debian's
-# node modules; a node from elsewhere does not look there by itself.
-set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+# node modules, which a node from elsewhere finds only through the NODE_PATH
+# scripts/build-web sets: kept from the configure, for every later link.
+set(BRENNOW_NODE_PATH "$ENV{NODE_PATH}" CACHE STRING "NODE_PATH for the tools that link on node")
+if(BRENNOW_NODE_PATH)
+  set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=${BRENNOW_NODE_PATH})
+endif()
 
 # Both wait in the browser by suspending the C++ stack (ASYNCIFY).
 set(web_link_options
