@@ -118,7 +118,7 @@ try {
 
   // The d-pad held: a step at once, the repeat after 500 ms, then 30 a second.
   t = await now(page);
-  await page.evaluate((b) => window.__pad.button(b, true), RIGHT);
+  const restedPress = await page.evaluate((b) => { window.__pad.button(b, true); return performance.now(); }, RIGHT);
   await sleep(900);
   await page.evaluate((b) => window.__pad.button(b, false), RIGHT);
   await sleep(200);
@@ -134,12 +134,16 @@ try {
 
   // The stick, pushed left and a little down: one step left.
   t = await now(page);
-  await page.evaluate(() => window.__pad.stick(-0.9, 0.3));
+  const busyPress = await page.evaluate(() => { window.__pad.stick(-0.9, 0.3); return performance.now(); });
   await sleep(150);
   await page.evaluate(() => window.__pad.stick(0, 0));
   await sleep(200);
   const steered = await steps(page, t);
   check(steered.length === 1, 'the stick steers, the axis pushed further', `${steered.length} steps`);
+  // How long a press takes to show, after a rest and while in use: a sample
+  // of one each, for the log.
+  console.log(`# the first press after a rest showed after ${(walked[0] - restedPress).toFixed(1)} ms, ` +
+              `a press while in use after ${((steered[0] ?? NaN) - busyPress).toFixed(1)} ms`);
   keys.push(...Array(steered.length).fill('key:37'));
 
   // A worn stick resting at 0.3, steady and then shaking by 0.1: no step.
