@@ -218,14 +218,6 @@ int Verify(const std::string& path, std::ostream& out, std::ostream& err)
         platform::Runtime runtime(backend, media, std::string(kApplicationTitle));
         platform::replay::Player player(reader, ViewOf(runtime));
         player.OnRound = [&out](int round, int score) { out << "round " << round << ": " << score << '\n'; };
-        backend.OnMessageBox = [&](const platform::HeadlessBackend::MessageBox&) {
-            // Open for as long as it was; the runtime closes it as it was closed.
-            const platform::Time closed = player.LastBox().At;
-            if (closed > backend.Now()) {
-                backend.Stall(closed - backend.Now());
-            }
-            return true;
-        };
         runtime.Play(player);
         runtime.Start<frmBomber>();
         runtime.Run();

@@ -188,9 +188,11 @@ BoxResult Runtime::ShowBox(std::string_view text)
     if (playback_ != nullptr) {
         recorded = playback_->Box(text);
     }
-    BoxResult result = box_.Show(backend_, title_, text);
+    // A played-back box closes when it closed in the recording, as it closed
+    // then; closing the window still ends the playback.
+    const std::optional<Time> closes = recorded ? std::optional<Time>(origin_ + recorded->At) : std::nullopt;
+    BoxResult result = box_.Show(backend_, title_, text, closes);
     if (recorded && result != BoxResult::Quit) {
-        // Closed as it was when recorded; closing the window still ends it.
         result = recorded->Result;
         if (result == BoxResult::Quit) {
             box_.RequestQuit();

@@ -868,6 +868,7 @@ wt_run_case "on Wayland: the playfield and the box as headless, keys, Enter, the
 wt_run_case "on Wayland: SIGTERM while the box is open ends with status 0" case_wayland_box_term
 
 wt_group replay
+wt_run_case "a recorded round plays back to the same box over the same frame, and verifies" case_replay
 wt_run_case "a recording killed mid-round verifies the round finished before" case_replay_killed
 wt_run_case "--record to a file that exists: one line, status 2, no window" case_record_exists
 
