@@ -23,16 +23,61 @@ namespace app {
 
 namespace {
 
+// The few file calls a recording needs, by the names each system gives them.
 #ifdef _WIN32
-constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_BINARY;
+int CreateNew(const std::string& path)
+{
+    return ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+int WriteSome(int descriptor, const char* data, unsigned size)
+{
+    return ::_write(descriptor, data, size);
+}
+void CloseFile(int descriptor)
+{
+    ::_close(descriptor);
+}
+bool Exists(const std::string& path, bool* folder = nullptr)
+{
+    struct _stat64 status {};
+    if (::_stat64(path.c_str(), &status) != 0) {
+        return false;
+    }
+    if (folder != nullptr) {
+        *folder = (status.st_mode & _S_IFMT) == _S_IFDIR;
+    }
+    return true;
+}
 #else
-constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+int CreateNew(const std::string& path)
+{
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+}
+ssize_t WriteSome(int descriptor, const char* data, unsigned size)
+{
+    return ::write(descriptor, data, size);
+}
+void CloseFile(int descriptor)
+{
+    ::close(descriptor);
+}
+bool Exists(const std::string& path, bool* folder = nullptr)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return false;
+    }
+    if (folder != nullptr) {
+        *folder = S_ISDIR(status.st_mode);
+    }
+    return true;
+}
 #endif
 
 bool IsFolder(const std::string& path)
 {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    bool folder = false;
+    return Exists(path, &folder) && folder;
 }
 
 // "game.replay" becomes "game-2.replay": a name to suggest instead.
@@ -45,8 +90,7 @@ std::string AnotherName(const std::string& path)
     }
     for (int n = 2; n < 1000; ++n) {
         std::string name = path.substr(0, dot) + "-" + std::to_string(n) + path.substr(dot);
-        struct stat status {};
-        if (::stat(name.c_str(), &status) != 0) {
+        if (!Exists(name)) {
             return name;
         }
     }
@@ -67,7 +111,7 @@ std::unique_ptr<RecordingFile> RecordingFile::Create(const std::string& path, st
         error = "cannot record to " + path + ": it is a folder";
         return nullptr;
     }
-    const int descriptor = ::open(path.c_str(), kCreateFlags, 0644);
+    const int descriptor = CreateNew(path);
     if (descriptor < 0) {
         if (errno == EEXIST) {
             error = "will not record to " + path + ": it exists, and a recording never overwrites a file; try " +
@@ -82,14 +126,14 @@ std::unique_ptr<RecordingFile> RecordingFile::Create(const std::string& path, st
 
 RecordingFile::~RecordingFile()
 {
-    ::close(descriptor_);
+    CloseFile(descriptor_);
 }
 
 bool RecordingFile::Write(std::string_view piece)
 {
     while (!piece.empty()) {
         const unsigned size = piece.size() > (1U << 20) ? 1U << 20 : static_cast<unsigned>(piece.size());
-        const auto written = ::write(descriptor_, piece.data(), size);
+        const auto written = WriteSome(descriptor_, piece.data(), size);
         if (written < 0 && errno == EINTR) {
             continue;
         }
