@@ -263,6 +263,7 @@ int Verify(const std::string& path, std::ostream& out, std::ostream& err)
         platform::replay::Player player(reader, ViewOf(runtime));
         player.OnRound = [&out](int round, int score) { out << "round " << round << ": " << score << '\n'; };
         runtime.Play(player);
+        runtime.StopPresenting();
         runtime.Start<frmBomber>();
         runtime.Run();
         player.Finish();

@@ -369,7 +369,7 @@ void Runtime::FireDueTimers()
 
 void Runtime::PresentIfChanged()
 {
-    if (!finished_ && form_->IsLoaded()) {
+    if (presenting_ && !finished_ && form_->IsLoaded()) {
         Call([&] { presenter_.PresentIfChanged(*form_); });
     }
 }

@@ -65,6 +65,10 @@ public:
         origin_ = backend_.Now();
     }
 
+    // Nothing is composed or presented from now on: a playback that only
+    // verifies, as fast as it can go.
+    void StopPresenting() { presenting_ = false; }
+
     // Runs the event loop until the program ends, or the playback; the exit
     // status.
     int Run() { return playback_ != nullptr ? RunPlayback() : RunUntil(std::nullopt); }
@@ -181,6 +185,7 @@ private:
     Journal* journal_ = nullptr;
     Playback* playback_ = nullptr;
     Time origin_{};  // where the recording's or the playback's times start
+    bool presenting_ = true;
 };
 
 }  // namespace platform
