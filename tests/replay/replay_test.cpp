@@ -196,7 +196,10 @@ struct Verified {
 class File {
 public:
     explicit File(std::string_view contents)
-        : path_(fs::temp_directory_path() / ("brennow-replay-test-" + std::to_string(++count_) + ".replay"))
+        // Named by the test: ctest runs the tests side by side, each alone.
+        : path_(fs::temp_directory_path() /
+                ("brennow-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                 std::to_string(++count_) + ".replay"))
     {
         std::ofstream(path_, std::ios::binary) << contents;
     }
