@@ -37,8 +37,13 @@ void CloseFile(int descriptor)
 {
     ::_close(descriptor);
 }
-bool Exists(const std::string& path, bool* folder = nullptr)
+bool Exists(std::string path, bool* folder = nullptr)
 {
+    // Windows finds no folder named with a separator at its end, but "C:\".
+    while (path.size() > 1 && (path.back() == '\\' || path.back() == '/') && !path.ends_with(":\\") &&
+           !path.ends_with(":/")) {
+        path.pop_back();
+    }
     struct _stat64 status {};
     if (::_stat64(path.c_str(), &status) != 0) {
         return false;
