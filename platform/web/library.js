@@ -49,13 +49,18 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  // Part of an RGBA frame width x height onto the playfield's canvas.
+  // Part of an RGBA frame width x height onto the playfield's canvas. The
+  // page is told of the first, which takes over from its first look.
   brennow_put: function(pixels, width, height, x, y, w, h) {
-    if (!Module['brennowContext']) {
+    const first = !Module['brennowContext'];
+    if (first) {
       Module['brennowContext'] = document.getElementById('canvas').getContext('2d', {alpha: false});
     }
     const image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height);
     Module['brennowContext'].putImageData(image, 0, 0, x, y, w, h);
+    if (first && Module['brennowDrawn']) {
+      Module['brennowDrawn']();
+    }
   },
 
   brennow_open_box: function(title, width, height) {
@@ -101,12 +106,15 @@ mergeInto(LibraryManager.library, {
   // in web_backend.cpp with the page point; the backend maps it to a pixel.
   // A press is followed to its release wherever that happens: the element
   // captures the pointer, as the desktop's window keeps a held mouse. One
-  // press at a time: a second finger is ignored until the first lifts. A
-  // finger is the mouse with its left button held: put down, it moves the
-  // pointer there and presses; lifted, it releases; cancelled by the system,
-  // it releases without a click. Pointer events rather than html5's touch
-  // callbacks, so that the mouse and the finger take one road, capture
-  // included, and the browser's mouse emulation of a tap has no listener.
+  // press at a time: a second finger is ignored until the first lifts; one
+  // still down then steers from its next move, as the mouse held does, and
+  // its lift is no click, since it never pressed. A finger is the mouse with
+  // its left button held: put down, it moves the pointer there and presses;
+  // lifted, it releases; cancelled by the system, it releases without a
+  // click. Pointer events rather than html5's touch callbacks, so that the
+  // mouse and the finger take one road, capture included, and the browser's
+  // mouse emulation of a tap has no listener. A tap the page kept while the
+  // program loaded comes first, on the same road.
   brennow_listen_pointers: function(backend) {
     const MOVE = 0;
     const DOWN = 1;
@@ -119,27 +127,38 @@ mergeInto(LibraryManager.library, {
     const listeners = [];
     [['canvas', 0], ['modal', 1]].forEach(function([id, target]) {
       const element = document.getElementById(id);
-      let held = null;  // the pointer followed: its id, and whether it is a finger
-      const send = (kind, e, button, buttons) =>
-        _brennow_pointer(backend, target, kind, e.clientX, e.clientY, button, buttons, shift(e));
+      // The pointer followed: its id, whether it is a finger, and whether it
+      // pressed (a finger that took over from one lifted did not).
+      let held = null;
+      const waiting = [];  // fingers down while another was followed, oldest first
+      const send = (kind, e, button, buttons, finger) =>
+        _brennow_pointer(backend, target, kind, e.clientX, e.clientY, button, buttons, shift(e), finger ? 1 : 0);
+      // The followed finger is gone: the one down longest, if any, follows.
+      const next = () => {
+        const id = waiting.shift();
+        held = id === undefined ? null : {id, finger: true, pressed: false};
+      };
       const handlers = {
         pointerdown: (e) => {
           const finger = e.pointerType === 'touch';
           const button = finger ? LEFT : bit(e.button);
           if (held !== null || button === 0) {
+            if (finger && held !== null && held.id !== e.pointerId) {
+              waiting.push(e.pointerId);
+            }
             return;
           }
-          held = {id: e.pointerId, finger};
+          held = {id: e.pointerId, finger, pressed: true};
           element.setPointerCapture(e.pointerId);
           if (finger) {
-            send(MOVE, e, 0, 0);
+            send(MOVE, e, 0, 0, true);
           }
-          send(DOWN, e, button, finger ? LEFT : e.buttons & 7);
+          send(DOWN, e, button, finger ? LEFT : e.buttons & 7, finger);
         },
         pointermove: (e) => {
           if (held === null) {
             if (e.pointerType !== 'touch' && e.buttons === 0) {
-              send(MOVE, e, 0, 0);  // the mouse over the element, no button held
+              send(MOVE, e, 0, 0, false);  // the mouse over the element, no button held
             }
             return;
           }
@@ -148,21 +167,30 @@ mergeInto(LibraryManager.library, {
           }
           if (!held.finger && bit(e.button) !== 0) {
             // Another button of the held mouse went down or up.
-            send(e.buttons & bit(e.button) ? DOWN : UP, e, bit(e.button), e.buttons & 7);
+            send(e.buttons & bit(e.button) ? DOWN : UP, e, bit(e.button), e.buttons & 7, false);
           }
-          send(MOVE, e, 0, held.finger ? LEFT : e.buttons & 7);
+          send(MOVE, e, 0, held.finger ? LEFT : e.buttons & 7, held.finger);
         },
         pointerup: (e) => {
           if (held !== null && e.pointerId === held.id) {
-            const button = held.finger ? LEFT : bit(e.button);
-            held = null;
-            send(UP, e, button, 0);
+            const {finger, pressed} = held;
+            next();
+            if (pressed) {
+              send(UP, e, finger ? LEFT : bit(e.button), 0, finger);
+            }
+          } else if (waiting.includes(e.pointerId)) {
+            waiting.splice(waiting.indexOf(e.pointerId), 1);
           }
         },
         pointercancel: (e) => {
           if (held !== null && e.pointerId === held.id) {
-            held = null;
-            send(CANCEL, e, LEFT, 0);
+            const {finger, pressed} = held;
+            next();
+            if (pressed) {
+              send(CANCEL, e, LEFT, 0, finger);
+            }
+          } else if (waiting.includes(e.pointerId)) {
+            waiting.splice(waiting.indexOf(e.pointerId), 1);
           }
         },
       };
@@ -172,6 +200,18 @@ mergeInto(LibraryManager.library, {
       });
     });
     Module['brennowPointers'] = listeners;
+    // The tap kept while loading, in playfield pixels: a finger's move,
+    // press and release on that pixel's middle, where the canvas is now.
+    const tap = Module['brennowTakeTap'] ? Module['brennowTakeTap']() : null;
+    if (tap) {
+      const r = document.getElementById('canvas').getBoundingClientRect();
+      const width = document.getElementById('canvas').width;
+      const height = document.getElementById('canvas').height;
+      const e = {clientX: r.left + (tap.x + 0.5) * r.width / width, clientY: r.top + (tap.y + 0.5) * r.height / height};
+      [[MOVE, 0, 0], [DOWN, LEFT, LEFT], [UP, LEFT, 0]].forEach(function([kind, button, buttons]) {
+        _brennow_pointer(backend, 0, kind, e.clientX, e.clientY, button, buttons, 0, 1);
+      });
+    }
   },
 
   brennow_unlisten_pointers: function() {

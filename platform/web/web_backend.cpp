@@ -31,14 +31,14 @@ void brennow_unlisten_pointers();
 // The page's pointer listeners (library.js) call in here; it only queues.
 extern "C" EMSCRIPTEN_KEEPALIVE void brennow_pointer(platform::WebBackend* backend, int target, int kind,
                                                      double clientX, double clientY, int button, int buttons,
-                                                     int shift)
+                                                     int shift, int finger)
 {
     using Input = platform::WebBackend::PointerInput;
     if (target < Input::Playfield || target > Input::Box || kind < Input::Move || kind > Input::Cancel) {
         return;
     }
     backend->Pointer({static_cast<Input::Target>(target), static_cast<Input::Kind>(kind), clientX, clientY, button,
-                      buttons, shift});
+                      buttons, shift, finger != 0});
 }
 
 namespace platform {
@@ -56,6 +56,7 @@ int ShiftState(bool shift, bool ctrl, bool alt)
 struct Position {
     int X = 0;
     int Y = 0;
+    double Shown = 0;  // CSS px a pixel is shown as
 };
 Position PixelAt(const char* id, double clientX, double clientY, int width, int height)
 {
@@ -64,7 +65,29 @@ Position PixelAt(const char* id, double clientX, double clientY, int width, int 
     const auto along = [](double client, double origin, double shown, int pixels) {
         return shown > 0 ? static_cast<int>(std::floor((client - origin) * pixels / shown)) : 0;
     };
-    return {along(clientX, place[0], place[2], width), along(clientY, place[1], place[3], height)};
+    return {along(clientX, place[0], place[2], width), along(clientY, place[1], place[3], height),
+            width > 0 ? place[2] / width : 0};
+}
+
+// A fingertip is larger than the box's OK button: a finger on the box within
+// about 44 x 44 CSS px around the button's middle is on the button, whatever
+// the box's scale. The box's pixels stay as they are, and a mouse keeps the
+// exact button.
+Position FingerOnButton(Position at, const Rect& button, int width, int height)
+{
+    constexpr double kTarget = 44;  // CSS px
+    if (at.Shown <= 0 || at.X < 0 || at.Y < 0 || at.X >= width || at.Y >= height) {
+        return at;
+    }
+    const double halfWidth = std::max(button.Width / 2.0, kTarget / 2 / at.Shown);
+    const double halfHeight = std::max(button.Height / 2.0, kTarget / 2 / at.Shown);
+    const int middleX = button.X + button.Width / 2;
+    const int middleY = button.Y + button.Height / 2;
+    if (std::abs(at.X + 0.5 - (button.X + button.Width / 2.0)) <= halfWidth &&
+        std::abs(at.Y + 0.5 - (button.Y + button.Height / 2.0)) <= halfHeight) {
+        return {middleX, middleY, at.Shown};
+    }
+    return at;
 }
 
 // Keys that would scroll the page or move the focus away.
@@ -192,7 +215,10 @@ void WebBackend::Pointer(const PointerInput& input)
         int width = 0;
         int height = 0;
         emscripten_get_canvas_element_size("#box", &width, &height);
-        const Position at = PixelAt("box", input.ClientX, input.ClientY, width, height);
+        Position at = PixelAt("box", input.ClientX, input.ClientY, width, height);
+        if (input.Finger) {
+            at = FingerOnButton(at, boxButton_, width, height);
+        }
         BoxInput box;
         box.What = input.What == PointerInput::Down ? BoxInput::Down
                    : input.What == PointerInput::Up ? BoxInput::Up
@@ -287,6 +313,7 @@ BoxResult WebBackend::ShowMessageBox(std::string_view title, std::string_view te
         return BoxResult::NotShown;
     }
     boxOpen_ = true;
+    boxButton_ = layout.Button;
     boxInput_.clear();
     ShowBoxPixels(DrawMessageBox(layout, false));
     MessageBoxButton button(layout.Button);

@@ -47,6 +47,7 @@ public:
         int Button = 0;   // the game's bit, for a press or a release
         int Buttons = 0;  // the game's bits held
         int Shift = 0;
+        bool Finger = false;
     };
     void Pointer(const PointerInput& input);
     struct BoxInput {
@@ -72,6 +73,7 @@ private:
     std::deque<InputEvent> input_;
     std::deque<BoxInput> boxInput_;
     bool boxOpen_ = false;
+    Rect boxButton_;  // the open box's OK, in its pixels
     std::optional<WebPads> pads_;
     double start_;  // the page's clock when the backend began, in milliseconds
 };
