@@ -46,10 +46,14 @@ endforeach()
 # node, as a PNG data: URL the page carries inline.
 add_executable(brennow_first_look app/web_first_look.cpp)
 target_link_libraries(brennow_first_look PRIVATE brennow_game brennow_headless)
-target_link_options(brennow_first_look PRIVATE -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1 -sFILESYSTEM=0)
+# Compiled at once from the file: this emscripten would fetch() it, which
+# today's node cannot do from a path.
+target_link_options(brennow_first_look PRIVATE -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1 -sWASM_ASYNC_COMPILATION=0)
+# node itself: the toolchain's emulator adds an option today's node refuses.
+find_program(BRENNOW_NODE NAMES node nodejs REQUIRED)
 set(first_look ${CMAKE_BINARY_DIR}/first-look.url)
 add_custom_command(OUTPUT ${first_look}
-  COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:brennow_first_look> ${first_look}
+  COMMAND ${BRENNOW_NODE} $<TARGET_FILE:brennow_first_look> ${first_look}
   DEPENDS brennow_first_look
   COMMENT "Drawing the playfield's first frame for the page" VERBATIM)
 

@@ -173,10 +173,10 @@ mergeInto(LibraryManager.library, {
         },
         pointerup: (e) => {
           if (held !== null && e.pointerId === held.id) {
-            const {finger, pressed} = held;
+            const lifted = held;
             next();
-            if (pressed) {
-              send(UP, e, finger ? LEFT : bit(e.button), 0, finger);
+            if (lifted.pressed) {
+              send(UP, e, lifted.finger ? LEFT : bit(e.button), 0, lifted.finger);
             }
           } else if (waiting.includes(e.pointerId)) {
             waiting.splice(waiting.indexOf(e.pointerId), 1);
@@ -184,10 +184,10 @@ mergeInto(LibraryManager.library, {
         },
         pointercancel: (e) => {
           if (held !== null && e.pointerId === held.id) {
-            const {finger, pressed} = held;
+            const cancelled = held;
             next();
-            if (pressed) {
-              send(CANCEL, e, LEFT, 0, finger);
+            if (cancelled.pressed) {
+              send(CANCEL, e, LEFT, 0, cancelled.finger);
             }
           } else if (waiting.includes(e.pointerId)) {
             waiting.splice(waiting.indexOf(e.pointerId), 1);

@@ -306,7 +306,7 @@ try {
         }
       }
       await fingers('touchStart', [[0, drag[3]], [1, other(0)]]);
-      await fingers('touchMove', [[1, other(0)]]);  // the first lifts
+      await fingers('touchEnd', [[0, drag[3]]]);  // the first lifts
       for (let i = 1; i <= 15; ++i) {
         before = await puts(page);
         await fingers('touchMove', [[1, other(i)]]);
