@@ -12,10 +12,18 @@
 #include "platform/sdl/message_box_window.h"
 #include "platform/sdl/pads.h"
 #include "platform/sdl/present.h"
+#include "platform/sdl/window_mode.h"
+#include "platform/sdl/input.h"
 
 struct SDL_Window;
 
 namespace platform {
+
+// How the window is to open: a scale (none: the density's), full screen.
+struct WindowRequest {
+    std::optional<int> Scale;
+    bool FullScreen = false;
+};
 
 class SdlBackend : public Backend {
 public:
@@ -23,7 +31,7 @@ public:
     // there is no usable display. The message box draws its text with text,
     // which must outlive the backend.
     SdlBackend(std::string_view caption, int width, int height, std::span<const unsigned char> icon,
-               const TextRenderer& text);
+               const TextRenderer& text, const WindowRequest& request = {});
     ~SdlBackend() override;
     SdlBackend(const SdlBackend&) = delete;
     SdlBackend& operator=(const SdlBackend&) = delete;
@@ -37,12 +45,17 @@ public:
     std::uint32_t ClockSeed() override;
     void ShowWindow() override;
 
+    // The window's scale and full screen, which the player's keys change.
+    WindowMode& Mode() { return *mode_; }
+
 private:
     const TextRenderer& text_;
     SDL_Window* window_ = nullptr;
     WindowPtr box_;  // the message box's window, where it is kept between boxes
     bool shown_ = false;
     std::optional<WindowPixels> pixels_;
+    std::optional<WindowMode> mode_;
+    Pointer pointer_;
     SdlPads pads_;
     std::vector<PadEvent> padInput_;  // read from the pads, not yet handed over
     std::size_t padNext_ = 0;  // the next of them to hand over

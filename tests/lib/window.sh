@@ -41,6 +41,9 @@ wt_setup() {
     # game probes at start-up complain on stderr before the game says anything.
     mkdir -m 700 "$WT_DIR/runtime"
     export XDG_RUNTIME_DIR=$WT_DIR/runtime
+    # Settings of the tests' own: a developer's kept full screen or zoom
+    # must not change what the game shows here.
+    export XDG_CONFIG_HOME=$WT_DIR/config
     # The game must find our X server, not a Wayland session we run inside.
     unset WAYLAND_DISPLAY SDL_VIDEODRIVER
     # The tests read what the game says on stderr: under the leak sanitizer
@@ -168,7 +171,7 @@ wt_start_wm() {
   <mouse></mouse>
 </openbox_config>
 EOF
-    XDG_CONFIG_HOME=$WT_DIR/config XDG_CACHE_HOME=$WT_DIR/cache XDG_DATA_HOME=$WT_DIR/data \
+    XDG_CACHE_HOME=$WT_DIR/cache XDG_DATA_HOME=$WT_DIR/data \
         openbox --sm-disable --config-file "$config" >"$WT_DIR/openbox.log" 2>&1 &
     WT_WM_PID=$!
     wt_wait_until "$WT_TIMEOUT" "openbox to manage the screen" wt_wm_manages
