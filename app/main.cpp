@@ -3,11 +3,14 @@
 #include <cstddef>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <sstream>
 #include <span>
 #include <string>
 
 #include "app/command_line.h"
+#include "app/sessions.h"
 #include "app/settings.h"
 #include "assets/embedded.h"
 #include "game/frmBomber.h"
@@ -31,6 +34,37 @@ int main(int argc, char** argv)
         }
         return line.status;
     }
+    const app::Options& options = *line.options;
+    const auto printError = [](const std::string& text) {
+        platform::window_system::Print(platform::window_system::Stream::Error, text);
+    };
+    if (options.verify) {
+        // Headless and as fast as it goes: no window, no display needed.
+        std::ostringstream out;
+        std::ostringstream err;
+        int status = 2;
+        try {
+            status = app::Verify(*options.verify, out, err);
+        } catch (const std::exception& error) {
+            err << "brennow: " << error.what() << '\n';
+        }
+        platform::window_system::Print(platform::window_system::Stream::Output, out.str());
+        if (!err.str().empty()) {
+            printError(err.str());
+        }
+        return status;
+    }
+    // The file is opened before the window, so that a bad one opens none.
+    std::unique_ptr<app::Session> session;
+    if (options.record || options.replay) {
+        std::string error;
+        session = options.record ? app::Session::Record(*options.record, error)
+                                 : app::Session::Replay(*options.replay, error);
+        if (!session) {
+            printError("brennow: " + error + "\n");
+            return app::kBadUsage;
+        }
+    }
     using platform::window_system::Print;
     using platform::window_system::Stream;
     // The kept settings, under what this run's options ask.
@@ -43,7 +77,6 @@ int main(int argc, char** argv)
         }
         kept = std::move(read.settings);
     }
-    const app::Options& options = *line.options;
     try {
         const platform::FormDesign& design = frmBomber::Design();
         platform::Media media(embedded::SansSerif());
@@ -75,8 +108,12 @@ int main(int argc, char** argv)
             }
         });
         platform::Runtime runtime(backend, media, std::string(kApplicationTitle));
+        if (session) {
+            session->Attach(runtime, printError);
+        }
         runtime.Start<frmBomber>();
-        return runtime.Run();
+        const int status = runtime.Run();
+        return session ? session->Finish(status) : status;
     } catch (const std::exception& error) {
         platform::ReportFailure(kApplicationTitle, error.what());
         return 1;
