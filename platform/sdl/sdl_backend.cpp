@@ -147,7 +147,18 @@ std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
         }
         if (event.type == SDL_KEYDOWN && event.key.windowID == SDL_GetWindowID(window_)) {
             // The form hears the key as well, as it hears every key.
-            mode_->Apply(WindowKeyFor(event.key.keysym.sym, event.key.keysym.mod, event.key.repeat != 0));
+            const WindowKey key = WindowKeyFor(event.key.keysym.sym, event.key.keysym.mod, event.key.repeat != 0);
+            if (mode_->Apply(key) && key == WindowKey::ToggleFullScreen) {
+                settledAt_ = SDL_GetTicks() + kSettling;
+            }
+        }
+        // Until the window manager has placed the window anew, X tells the
+        // pointer against the window's old place, and SDL pins it to the
+        // window's new size: a pointer resting anywhere seems to move over
+        // the playfield. A drag goes on.
+        if (event.type == SDL_MOUSEMOTION && event.motion.state == 0 && settledAt_ &&
+            !SDL_TICKS_PASSED(event.motion.timestamp, *settledAt_)) {
+            continue;
         }
         pointer_.At = pixels_->Layout();
         return Translate(event, SDL_GetWindowID(window_), pointer_);

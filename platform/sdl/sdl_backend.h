@@ -56,6 +56,8 @@ private:
     std::optional<WindowPixels> pixels_;
     std::optional<WindowMode> mode_;
     Pointer pointer_;
+    static constexpr std::uint32_t kSettling = 300;  // ms after a toggle in which a resting pointer is not heard
+    std::optional<std::uint32_t> settledAt_;  // SDL's ticks
     SdlPads pads_;
     std::vector<PadEvent> padInput_;  // read from the pads, not yet handed over
     std::size_t padNext_ = 0;  // the next of them to hand over

@@ -267,7 +267,8 @@ wt_find_game_window() {
     [[ -n $GAME_WIN ]]
 }
 
-# wt_start_game BINARY: starts the game and waits until its window is mapped.
+# wt_start_game BINARY [ARGUMENT...]: starts the game and waits until its
+# window is mapped.
 wt_start_game() {
     # The pointer rests in the screen's far corner, off the window, so that
     # mapping it moves nothing.
@@ -277,9 +278,9 @@ wt_start_game() {
     # SIGINT is ignored in a background job of a script; Ctrl-C in a
     # terminal reaches the game with the default action, so start it that way.
     if ((WT_GAME_NO_STDERR)); then
-        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>&- &
+        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$@" >"$WT_DIR/game.out" 2>&- &
     else
-        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
+        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$@" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
     fi
     GAME_PID=$!
     GAME_WIN=""
@@ -502,6 +503,7 @@ wt_run_case() {
     wt_stop_pid "$WT_WESTON_PID"
     WT_WESTON_PID=""
     WT_GAME_ENV=()
+    rm -rf -- "${XDG_CONFIG_HOME:?}/brennow"  # what the case's game kept
 }
 
 # The closing line, "N passed, M failed"; fails if a case failed, or if none
