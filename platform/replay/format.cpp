@@ -63,7 +63,13 @@ public:
 
     int Number() const { return number_; }
     bool AtEnd() const { return next_ == words_.size(); }
-    std::string_view Peek() const { return AtEnd() || words_[next_].Quoted ? "" : words_[next_].Text; }
+    std::string_view Peek() const
+    {
+        if (AtEnd() || words_[next_].Quoted) {
+            return {};
+        }
+        return words_[next_].Text;
+    }
     bool Accept(std::string_view word)
     {
         if (!AtEnd() && !words_[next_].Quoted && words_[next_].Text == word) {
