@@ -507,7 +507,10 @@ wt_run_case() {
     wt_stop_pid "$WT_WESTON_PID"
     WT_WESTON_PID=""
     WT_GAME_ENV=()
-    rm -rf -- "${XDG_CONFIG_HOME:?}/brennow"  # what the case's game kept
+    # What the case's game kept, in the tests' own settings folder.
+    if [[ -n $WT_DIR && ${XDG_CONFIG_HOME:-} == "$WT_DIR/config" ]]; then
+        rm -rf -- "$XDG_CONFIG_HOME/brennow"
+    fi
 }
 
 # The closing line, "N passed, M failed"; fails if a case failed, or if none
