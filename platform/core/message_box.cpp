@@ -216,10 +216,14 @@ MessageBoxButton::Outcome MessageBoxButton::PointerCancel()
     return Outcome::Redraw;
 }
 
+bool DismissesBox(int virtualKey)
+{
+    return virtualKey == vk::Return || virtualKey == vk::Space || virtualKey == vk::Escape;
+}
+
 MessageBoxButton::Outcome MessageBoxButton::Key(int virtualKey, bool repeat)
 {
-    const bool dismisses = virtualKey == vk::Return || virtualKey == vk::Space || virtualKey == vk::Escape;
-    return dismisses && !repeat ? Outcome::Dismiss : Outcome::None;
+    return DismissesBox(virtualKey) && !repeat ? Outcome::Dismiss : Outcome::None;
 }
 
 MessageBoxButton::Outcome MessageBoxButton::Pad(const PadEvent& event)

@@ -7,12 +7,15 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/backend.h"
 #include "platform/core/gamepad.h"
 #include "platform/graphics/surface.h"
 #include "platform/graphics/text.h"
 
 namespace platform {
+
+// Whether a key (the old desktop's code) dismisses the box: Enter, Space and
+// Escape, as the old desktop's default button took them.
+bool DismissesBox(int virtualKey);
 
 // Where everything of one box goes, worked out from its text.
 struct MessageBoxLayout {

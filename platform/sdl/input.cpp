@@ -12,17 +12,7 @@ namespace {
 
 int ShiftState(Uint16 mod)
 {
-    int shift = 0;
-    if ((mod & KMOD_SHIFT) != 0) {
-        shift |= kShift;
-    }
-    if ((mod & KMOD_CTRL) != 0) {
-        shift |= kCtrl;
-    }
-    if ((mod & KMOD_ALT) != 0) {
-        shift |= kAlt;
-    }
-    return shift;
+    return platform::ShiftState((mod & KMOD_SHIFT) != 0, (mod & KMOD_CTRL) != 0, (mod & KMOD_ALT) != 0);
 }
 
 int ButtonBit(Uint8 button)

@@ -35,7 +35,7 @@ void ReportFailure(std::string_view title, std::string_view reason)
 
 SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::span<const unsigned char> icon,
                        const TextRenderer& text)
-    : text_(text), start_(std::chrono::steady_clock::now())
+    : text_(text), input_(pads_, [this] { return Now(); }), start_(std::chrono::steady_clock::now())
 {
     // The click that activates the window counts, as it did on the old desktop.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
@@ -113,45 +113,9 @@ std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
     if (shown_) {
         pads_.Start(Now());  // once the first frame shows: it costs a few milliseconds
     }
-    for (;;) {
-        if (padNext_ < padInput_.size()) {
-            return padInput_[padNext_++];
-        }
-        padInput_.clear();
-        padNext_ = 0;
-        pads_.Sample(Now(), padInput_);
-        if (!padInput_.empty()) {
-            continue;
-        }
-        // The wait ends for the deadline, or earlier to read the pads.
-        std::optional<Time> wake = deadline;
-        if (const std::optional<Time> sample = pads_.NextSample(); sample && (!wake || *sample < *wake)) {
-            wake = sample;
-        }
-        SDL_Event event;
-        int got = 0;
-        if (!wake) {
-            got = SDL_WaitEvent(&event);
-        } else if (const std::int32_t milliseconds = WaitMilliseconds(*wake, Now()); milliseconds == 0) {
-            got = SDL_PollEvent(&event);
-        } else {
-            got = SDL_WaitEventTimeout(&event, milliseconds);
-        }
-        window_system::CheckDisplay();
-        if (got == 0) {
-            if (wake == deadline || (deadline && WaitMilliseconds(*deadline, Now()) == 0)) {
-                return std::nullopt;
-            }
-            continue;  // time to read the pads
-        }
-        if (pads_.Handle(event, padInput_)) {
-            continue;
-        }
-        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-            pads_.SampleSoon();
-        }
+    return input_.Next<InputEvent>(deadline, [this](const SDL_Event& event) {
         return Translate(event, SDL_GetWindowID(window_), pixels_->Scale());
-    }
+    });
 }
 
 Backend::Canvas SdlBackend::ScreenCanvas()
@@ -164,9 +128,10 @@ void SdlBackend::Present(const Surface& frame, std::span<const Rect> changed)
     pixels_->Present(frame, changed);
 }
 
-BoxResult SdlBackend::ShowMessageBox(std::string_view title, std::string_view text)
+BoxResult SdlBackend::ShowMessageBox(std::string_view title, std::string_view text, std::optional<Time> deadline)
 {
-    return RunMessageBox(window_, box_, text_, title, text, pads_, [this] { return Now(); });
+    SdlBoxWindow box(window_, box_, pads_, [this] { return Now(); });
+    return RunMessageBox(box, text_, title, text, deadline);
 }
 
 void SdlBackend::DiscardInput()
@@ -178,13 +143,7 @@ void SdlBackend::DiscardInput()
     SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
     // The pads were read for the box while it was open; what was read
     // before it opened and not yet handed over is dropped too.
-    padInput_.clear();
-    padNext_ = 0;
-}
-
-std::uint32_t SdlBackend::ClockSeed()
-{
-    return platform::ClockSeed(Now());
+    input_.DropPads();
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
-// The real window, through SDL2: a software window surface (no OpenGL), one
-// thread, and a wait that blocks until the next event or timer deadline.
+// The real window, through SDL2: frames drawn in software into the window's
+// surface (which SDL shows through a renderer on Wayland), one thread, and a
+// wait that blocks until the next event or timer deadline.
 #pragma once
 
 #include <optional>
@@ -12,6 +13,7 @@
 #include "platform/sdl/message_box_window.h"
 #include "platform/sdl/pads.h"
 #include "platform/sdl/present.h"
+#include "platform/sdl/wait.h"
 
 struct SDL_Window;
 
@@ -32,9 +34,8 @@ public:
     std::optional<InputEvent> WaitEvent(std::optional<Time> deadline) override;
     void Present(const Surface& frame, std::span<const Rect> changed) override;
     Canvas ScreenCanvas() override;
-    BoxResult ShowMessageBox(std::string_view title, std::string_view text) override;
+    BoxResult ShowMessageBox(std::string_view title, std::string_view text, std::optional<Time> deadline) override;
     void DiscardInput() override;
-    std::uint32_t ClockSeed() override;
     void ShowWindow() override;
 
 private:
@@ -44,8 +45,7 @@ private:
     bool shown_ = false;
     std::optional<WindowPixels> pixels_;
     SdlPads pads_;
-    std::vector<PadEvent> padInput_;  // read from the pads, not yet handed over
-    std::size_t padNext_ = 0;  // the next of them to hand over
+    EventsAndPads input_;  // the game window's
     std::chrono::steady_clock::time_point start_;
 };
 

@@ -441,6 +441,24 @@ no_display_case() {
     fi
 }
 
+# The wait for input fails (the preload breaks it): the game ends at once with
+# status 1 and SDL's reason on stderr, rather than spinning in its loop.
+case_wait_fails() {
+    local err=$WT_DIR/wait-fails.err status asan
+    asan=$(ldd "$GAME" | awk '$1 ~ /^libasan\./ { print $3 }')
+    timeout -k 2 $((5 * SLOW)) env LD_PRELOAD="${asan:+$asan }$NO_BOX" BRENNOW_TEST_WAIT_FAILS=1 "$GAME" \
+        >/dev/null 2>"$err"
+    status=$?
+    if ((status == 124 || status == 137)); then
+        wt_note "the game was still running after $((5 * SLOW))s"
+        return 1
+    fi
+    if ((status != 1)) || ! grep -q "the wait for input failed: the test breaks the event queue" "$err"; then
+        wt_note "status $status, and on stderr: $(head -c 500 "$err")"
+        return 1
+    fi
+}
+
 # A display that asks for twice the pixels shows the playfield twice as large,
 # each pixel a crisp square; the pointer still steers in playfield pixels
 # (window pixel 601 is playfield pixel 300).
@@ -769,6 +787,7 @@ wt_run_case "without DISPLAY: one line on stderr, status 1" no_display_case -u D
 wt_run_case "without DISPLAY, an unreachable Wayland display: one line on stderr, status 1" \
     no_display_case -u DISPLAY WAYLAND_DISPLAY=brennow-none
 wt_run_case "with an unreachable display: one line on stderr, status 1" no_display_case DISPLAY=:987
+wt_run_case "the wait for input fails: the reason on stderr, status 1, no spin" case_wait_fails
 
 wt_group wayland
 wt_run_case "on Wayland: the playfield and the box as headless, keys, Enter, the close button" case_wayland
