@@ -577,6 +577,49 @@ case_full_screen() {
     return "$failed"
 }
 
+# _box_is W H: the box is shown at W x H.
+_box_is() {
+    wt_find_box && wt_geometry "$BOX_WIN" && [[ "${WT_W}x$WT_H" == "$1x$2" ]]
+}
+
+# In full screen a lost round's box opens over the playfield at its scale,
+# crisp, with the focus. F11 and Alt+Enter in the box take the window out of
+# full screen and back, and a zoom key zooms, the box with them; none
+# dismisses it. Enter does, and the game waits for the next round, still in
+# full screen.
+case_box_full_screen() {
+    local failed=0 bw bh key scale size
+    "$BOX_TOOL" "$WT_DIR/fsbox.ppm" "$LOST_AT_ZERO" || return 1
+    read -r bw bh < <(identify -format '%w %h\n' "$WT_DIR/fsbox.ppm") || return 1
+    "$FRAME" "$WT_DIR/fs-waiting.ppm" || return 1
+    wt_crop "$WT_DIR/fs-waiting.ppm" "$WT_DIR/fs-waiting-below.png" "${BELOW_OBSTACLES[@]}" || return 1
+    convert "$WT_DIR/fs-waiting-below.png" -sample 300% "$WT_DIR/fs-waiting-below-3.png" || return 1
+    WT_SCREEN=1920x1080x24 wt_restart_display || return 1
+    wt_start_game "$GAME" --fullscreen || return 1
+    wait_size 1920 1080 || return 1
+    wt_focus "$GAME_WIN" || return 1
+    aim_figure
+    xdotool mousemove $((264 + 3 * PROMPT_POINT[0] + 1)) $((16 + 3 * PROMPT_POINT[1] + 1)) click 1
+    wt_wait_until "$WT_TIMEOUT" "the message box" wt_find_box || return 1
+    wt_wait_until "$WT_TIMEOUT" "the message box to get the focus" wt_has_focus "$BOX_WIN" || return 1
+    for step in none:3:1920x1080 F11:1:464x349 ctrl+equal:2:928x698 alt+Return:3:1920x1080; do
+        IFS=: read -r key scale size <<<"$step"
+        [[ $key == none ]] || xdotool key "$key"
+        wait_size "${size%x*}" "${size#*x}" || { failed=1; continue; }
+        wt_wait_until "$WT_TIMEOUT" "the box at ${scale}x" _box_is $((bw * scale)) $((bh * scale)) || failed=1
+        convert "$WT_DIR/fsbox.ppm" -sample "$((scale * 100))%" "$WT_DIR/fsbox-$scale.png" || return 1
+        # Shot from the screen, so it is seen over the game window.
+        wt_wait_matches "$BOX_WIN" "$WT_DIR/fsbox-$scale.png" "$WT_DIR/fsbox-$key-shot.png" || failed=1
+    done
+    ((failed == 0)) || return 1
+    key_in_box Return || return 1
+    wt_wait_until "$WT_TIMEOUT" "the message box to close" wt_no_box || return 1
+    _size_is 1920 1080 || { wt_note "the game left full screen"; return 1; }
+    wt_wait_matches "$GAME_WIN" "$WT_DIR/fs-waiting-below-3.png" "$WT_DIR/fs-waiting-shot.png" \
+        $((264 + 3 * BELOW_OBSTACLES[0])) $((16 + 3 * BELOW_OBSTACLES[1])) $((3 * BELOW_OBSTACLES[2])) \
+        $((3 * BELOW_OBSTACLES[3]))
+}
+
 # Ctrl+= and Ctrl+- step the window through the whole scales that fit the
 # work area (on 1080 rows with openbox's title bar, 3x at most), each crisp
 # and pinned; the keypad's + and - too; Ctrl+0 goes back to the first size.
@@ -890,6 +933,8 @@ wt_group screen
 wt_run_case "F11 and Alt+Enter: full screen at 3x, centred on black, steered in its pixels, and back; kept" \
     case_full_screen
 wt_run_case "zoom keys: each whole scale that fits, crisp and pinned; kept; --scale wins and is fitted" case_zoom
+wt_run_case "the box in full screen: at 3x, over it, with the focus; F11, Alt+Enter, zoom keep it; Enter closes it" \
+    case_box_full_screen
 
 wt_group round
 wt_run_case "a round: start, score, collision box, dismiss, start again" case_round
