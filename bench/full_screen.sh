@@ -24,17 +24,6 @@ source "$ROOT/tests/lib/window.sh"
 source "$ROOT/bench/proc.sh"
 
 readonly PROMPT_POINT=(200 180)
-declare -A VALUES
-
-record() {
-    VALUES[$1]+="$2 "
-}
-
-median() {
-    tr ' ' '\n' <<<"${VALUES[$1]:-}" | grep -v '^$' | sort -g |
-        awk '{ v[NR] = $1 } END { if (NR == 0) print "n/a"; else if (NR % 2) print v[(NR + 1) / 2];
-                                  else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
 
 # The playfield's place in full screen on a W x H screen: SCALE X Y.
 placement() {

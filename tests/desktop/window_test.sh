@@ -512,18 +512,26 @@ case_full_screen() {
     # the window at 1x before the window is back: there it is over the score.
     xdotool mousemove $((SCORE_LABEL[0] + 16)) $((SCORE_LABEL[1] + 12))
     for key in F11 alt+Return; do
-        [[ $key == F11 ]] && read -ra pressed <<<"$F11" || read -ra pressed <<<"$ALT_ENTER"
+        if [[ $key == F11 ]]; then
+            read -ra pressed <<<"$F11"
+        else
+            read -ra pressed <<<"$ALT_ENTER"
+        fi
         xdotool key "$key"
         keys+=("${pressed[@]}")
         wt_wait_size 1920 1080 || return 1
-        [[ -z $(xprop -id "$GAME_WIN" _MOTIF_WM_HINTS | grep ' = ') ]] ||
-            { wt_note "the Motif hints stay in full screen"; failed=1; }
+        if xprop -id "$GAME_WIN" _MOTIF_WM_HINTS | grep -q ' = '; then
+            wt_note "the Motif hints stay in full screen"
+            failed=1
+        fi
         wt_wait_enlarged 3 264 16 "fs-$key" "${keys[@]}" || failed=1
         xdotool key "$key"
         keys+=("${pressed[@]}")
         wt_wait_size 464 349 || return 1
-        wt_geometry "$GAME_WIN" && [[ "$WT_X $WT_Y" == "$x $y" ]] ||
-            { wt_note "back at $WT_X $WT_Y, not $x $y"; failed=1; }
+        if ! wt_geometry "$GAME_WIN" || [[ "$WT_X $WT_Y" != "$x $y" ]]; then
+            wt_note "back at $WT_X $WT_Y, not $x $y"
+            failed=1
+        fi
         [[ $(xprop -id "$GAME_WIN" _MOTIF_WM_HINTS) == "$hints" ]] || { wt_note "no Motif hints again"; failed=1; }
         wt_size_pinned "$GAME_WIN" 464 349 || failed=1
         wt_wait_enlarged 1 0 0 "window-$key" "${keys[@]}" || failed=1
