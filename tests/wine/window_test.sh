@@ -53,6 +53,19 @@ cpu_ticks() {
     awk '{ print $14 + $15 }' "/proc/$1/stat"
 }
 
+# Wine tells the window manager which of move, resize, minimise, maximise and
+# close the window's style allows, in _MOTIF_WM_HINTS: flags, functions, ...;
+# the functions are move (4) and close (32) only.
+only_move_and_close() {
+    local motif functions
+    motif=$(xprop -id "$GAME_WIN" _MOTIF_WM_HINTS 2>/dev/null)
+    functions=$(sed -n 's/.* = [^,]*, \([^,]*\),.*/\1/p' <<<"$motif")
+    if [[ -z $functions ]] || (((functions & ~36) != 0)); then
+        wt_note "the window manager may do more than move and close the window: $motif"
+        return 1
+    fi
+}
+
 # --- cases ---------------------------------------------------------------------
 
 # Caption, client size, fixed size, only the close button (Wine tells the
@@ -70,14 +83,7 @@ case_window_at_load() {
     wt_geometry "$GAME_WIN" || return 1
     [[ "${WT_W}x$WT_H" == 464x349 ]] || { wt_note "the client area is ${WT_W}x$WT_H"; failed=1; }
     wt_size_pinned "$GAME_WIN" 464 349 || failed=1
-    # _MOTIF_WM_HINTS: flags, functions, ...; functions move (4) and close (32) only.
-    local motif functions
-    motif=$(xprop -id "$GAME_WIN" _MOTIF_WM_HINTS 2>/dev/null)
-    functions=$(sed -n 's/.* = [^,]*, \([^,]*\),.*/\1/p' <<<"$motif")
-    if [[ -z $functions ]] || (((functions & ~36) != 0)); then
-        wt_note "the window manager may do more than move and close the window: $motif"
-        failed=1
-    fi
+    only_move_and_close || failed=1
     wt_wait_matches "$GAME_WIN" "$WT_DIR/load-expected.ppm" "$WT_DIR/load-shot.png" || failed=1
     return "$failed"
 }
@@ -121,6 +127,41 @@ case_box() {
     xdotool key Return
     wt_wait_until "$WT_TIMEOUT" "the message box to close" wt_no_box || return 1
     wt_wait_matches "$GAME_WIN" "$WT_DIR/waiting-below.png" "$WT_DIR/after-box.png" 0 110 464 239
+}
+
+# What the game keeps, in the Wine prefix's APPDATA: Wine sets APPDATA
+# itself, so the tests' XDG_CONFIG_HOME does not reach it.
+clear_kept() {
+    rm -rf -- "$(dirname -- "$WINE_RUN")"/wine-prefix/drive_c/users/*/AppData/Roaming/Brennow
+}
+
+# F11 takes the window to full screen, the playfield at 3x centred on black,
+# and back, with only the close button again; one zoom step doubles the window, crisp. Every key reaches the
+# form as well (F11 is 122, Ctrl 17, = 187). The pointer rests over the
+# score, where neither the window nor full screen's playfield will be.
+case_full_screen_and_zoom() {
+    local failed=0
+    clear_kept
+    WT_SCREEN=1920x1080x24 wt_restart_display || return 1
+    wt_start_game "$GAME" || return 1
+    wt_focus "$GAME_WIN" || return 1
+    xdotool mousemove 200 20
+    xdotool key F11
+    wt_wait_size 1920 1080 || return 1
+    wt_wait_enlarged 3 264 16 full key:122 || failed=1
+    xdotool key F11
+    wt_wait_size 464 349 || return 1
+    wt_wait_enlarged 1 0 0 back key:122 key:122 || failed=1
+    # Leaving full screen gave the window SDL's style again, minimise button
+    # and all: only the close button once more.
+    sleep 0.5
+    only_move_and_close || failed=1
+    xdotool key ctrl+equal
+    wt_wait_size 928 698 || return 1
+    wt_wait_enlarged 2 0 0 zoomed key:122 key:122 key:17 key:187 || failed=1
+    wt_stop_game
+    clear_kept
+    return "$failed"
 }
 
 # Asked to close, the game ends with status 0.
@@ -200,11 +241,15 @@ if ! wt_start_display || ! wt_start_wm; then
     WT_KEEP=1
     exit 1
 fi
+# A new build's Wine prefix is made on first use (wineboot), which took a
+# minute and a half here: made now, before a case times the game's start.
+"$WINE_RUN" reg query 'HKCU\Control Panel\Desktop' >/dev/null 2>&1
 
 wt_run_case "window at load: caption, size, fixed size, only the close button, first frame" case_window_at_load
 wt_run_case "arrow keys and a mouse move steer the figure as headless" case_keys_and_mouse
 wt_run_case "a lost round: the box owned by the window, as drawn headless; Enter closes it" case_box
 wt_run_case "closing the window ends with status 0" case_close
+wt_run_case "F11 to full screen at 3x and back, one zoom step to 2x, each crisp" case_full_screen_and_zoom
 wt_run_case "next to no CPU while waiting; a round's cadence" case_idle_and_round
 wt_run_case "at twice the density Windows gives: twice the size, crisp" case_dense
 
