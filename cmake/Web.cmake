@@ -21,9 +21,9 @@ set(web_site ${CMAKE_BINARY_DIR}/site)
 
 add_library(brennow_web STATIC platform/web/web_backend.cpp platform/web/keys.cpp platform/web/pads.cpp)
 target_link_libraries(brennow_web PUBLIC brennow_platform)
-# The page's side of the backend; brennow_sleep suspends the C++ stack.
+# The page's side of the backend; brennow_sleep and brennow_breathe suspend the C++ stack.
 set(web_library ${CMAKE_SOURCE_DIR}/platform/web/library.js)
-target_link_options(brennow_web INTERFACE --js-library ${web_library} -sASYNCIFY_IMPORTS=brennow_sleep)
+target_link_options(brennow_web INTERFACE --js-library ${web_library} -sASYNCIFY_IMPORTS=brennow_sleep,brennow_breathe)
 
 add_executable(brennow app/web_main.cpp)
 target_link_libraries(brennow PRIVATE brennow_game brennow_web)

@@ -4,8 +4,9 @@
 // and 150 ms, against the built site served on 127.0.0.1 with Debian's
 // chromium. Prints the four category scores and the five metrics the
 // performance score is made of, medians of RUNS runs (default 3), each in a
-// fresh browser. GZIP=0 serves the files as stored; by default they go
-// gzipped, as a web server sends them. A benchmark, not a test: the scores
+// fresh browser. The files go as stored, as scripts/play-web (Python's
+// http.server) sends them; GZIP=1 sends them gzipped, as a server that
+// compresses does. A benchmark, not a test: the scores
 // move with the machine's load.
 //   tests/web/setup.sh && node bench/web/lighthouse.mjs build-web/site
 import { createRequire } from 'node:module';
@@ -17,7 +18,7 @@ if (!site) {
   process.exit(2);
 }
 const RUNS = Number(process.env.RUNS || 3);
-const GZIP = process.env.GZIP !== '0';
+const GZIP = process.env.GZIP === '1';
 
 // From the web tests' folder, where setup.sh installed them.
 const modules = createRequire(new URL('../../tests/web/package.json', import.meta.url));
@@ -55,6 +56,8 @@ async function once(url) {
       metrics: Object.fromEntries(METRICS.map(([, id]) => [id, {
         value: lhr.audits[id].numericValue, score: lhr.audits[id].score }])),
       lcpElement: lcp?.details?.items?.[0]?.items?.[0]?.node?.snippet ?? '?',
+      longTasks: (lhr.audits['long-tasks'].details?.items ?? []).map((t) => ({
+        url: t.url, start: t.startTime, duration: t.duration })),
       version: lhr.lighthouseVersion,
       browser: lhr.environment.hostUserAgent.match(/Chrom\w*\/[\d.]+/)?.[0] ?? '?',
     };
@@ -87,3 +90,9 @@ for (const [name, id] of METRICS) {
   console.log(`${name.padEnd(28)}${shown.padStart(8)}   score ${pick((r) => r.metrics[id].score).toFixed(2)}`);
 }
 console.log(`largest contentful paint element: ${[...new Set(runs.map((r) => r.lcpElement))].join(' | ')}`);
+// Where the blocking time goes: the long tasks of each run, at the phone's speed.
+for (const [i, run] of runs.entries()) {
+  console.log(`run ${i + 1}, long tasks (start ms + duration ms, source): ${run.longTasks.map((t) =>
+    `${t.start.toFixed(0)}+${t.duration.toFixed(0)} ${String(t.url).replace(/^https?:\/\/[^/]+\//, '') || 'page'}`)
+    .join(', ') || 'none'}`);
+}

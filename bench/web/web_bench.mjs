@@ -1,6 +1,7 @@
 // The web build against the least html5 page built the same way
 // (bench/web/minimal.cpp), in headless chromium, alternately, each start
-// cold (a fresh browser and profile): time to the first frame, what the page
+// cold (a fresh browser and profile): time to the first frame and until the
+// page answers a tap (the program's first wait for input), what the page
 // transfers gzipped, the main thread's busy time and wake-ups while waiting
 // for the click and during a round. Medians of RUNS starts (default 5).
 // THROTTLE=1 serves the files gzipped over DevTools' slow network (1.6 Mbit/s,
@@ -18,6 +19,27 @@ const SAMPLE = Number(process.env.SAMPLE || 5);  // seconds each of waiting and 
 const THROTTLE = process.env.THROTTLE === '1';
 const NETWORK = THROTTLE ? { latency: 150, downloadThroughput: 1.6e6 / 8, uploadThroughput: 0.75e6 / 8 } : null;
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// The moment the program first waits for input, from which a tap is answered
+// at once: its wait hands the page the function that ends it.
+const READY = `(() => {
+  let module;
+  Object.defineProperty(window, 'Module', { configurable: true, get: () => module, set: (value) => {
+    if (value === module) {
+      return;
+    }
+    module = value;
+    for (const name of ['brennowWake', 'minimalWake']) {
+      let wake = value[name] ?? null;
+      Object.defineProperty(value, name, { configurable: true, get: () => wake, set: (to) => {
+        if (to && window.__ready === undefined) {
+          window.__ready = performance.now();
+        }
+        wake = to;
+      } });
+    }
+  } });
+})();`;
 
 // The main thread over SAMPLE seconds: busy share, wake-ups (timers and
 // animation frames asked for) and frames presented, per second.
@@ -47,9 +69,10 @@ async function run(kind, dir) {
   const server = await serve(dir, { compress: THROTTLE });
   const browser = await launch();
   try {
-    const page = await openPage(browser, server.url, { network: NETWORK });
-    await waitFor(page, () => window.__seen.puts.length > 0, undefined, 60000);
+    const page = await openPage(browser, server.url, { network: NETWORK, before: [READY] });
+    await waitFor(page, () => window.__seen.puts.length > 0 && window.__ready !== undefined, undefined, 60000);
     const first = await page.evaluate(() => window.__seen.puts[0].t);
+    const ready = await page.evaluate(() => window.__ready);
     await sleep(500);
     // Each file once: the game's service worker fetches them again for its
     // cache once the game runs, which a server that lets them be cached
@@ -70,7 +93,7 @@ async function run(kind, dir) {
     }
     await sleep(300);
     const round = await sample(page);
-    return { first, transfer, raw, waiting, round };
+    return { first, ready, transfer, raw, waiting, round };
   } finally {
     await browser.close();
     await server.close();
@@ -87,6 +110,7 @@ for (let i = 0; i < RUNS; ++i) {
 const pick = (kind, get) => median(results[kind].map(get));
 const rows = [
   ['time to first frame', (r) => r.first, 'ms', 0],
+  ['time until a tap is answered', (r) => r.ready, 'ms', 0],
   ['transfer, gzipped', (r) => r.transfer / 1024, 'KiB', 0],
   ['transfer, as stored', (r) => r.raw / 1024, 'KiB', 0],
   ['main thread busy while waiting', (r) => r.waiting.cpu, '%', 2],

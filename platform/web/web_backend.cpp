@@ -16,6 +16,7 @@
 // The page's side, in library.js.
 extern "C" {
 void brennow_sleep(double milliseconds);
+void brennow_breathe(const char* step);
 void brennow_wake();
 void brennow_put(const unsigned char* pixels, int width, int height, int x, int y, int w, int h);
 int brennow_open_box(const char* title, int width, int height);
@@ -126,6 +127,11 @@ void ToRgba(const Surface& frame, const Rect& area, std::vector<unsigned char>& 
 }
 
 }  // namespace
+
+void Breathe(const char* step)
+{
+    brennow_breathe(step);
+}
 
 void ShowFailureInPage(std::string_view report)
 {

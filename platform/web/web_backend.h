@@ -76,6 +76,11 @@ private:
     double start_;  // the page's clock when the backend began, in milliseconds
 };
 
+// Lets the page run whatever waits (input, a paint) before the program goes
+// on: a long piece of work in steps keeps a slow phone answering. step names
+// the piece just done, for the page's performance timeline.
+void Breathe(const char* step);
+
 // Shows report in the page in place of the playfield; the program has ended.
 void ShowFailureInPage(std::string_view report);
 
