@@ -3,8 +3,12 @@
 # built the same way, which the benchmark measures the game against.
 
 # Debian's emscripten links with tools that run on node and need Debian's
-# node modules; a node from elsewhere does not look there by itself.
-set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+# node modules, which a node from elsewhere finds only through the NODE_PATH
+# scripts/build-web sets: kept from the configure, for every later link.
+set(BRENNOW_NODE_PATH "$ENV{NODE_PATH}" CACHE STRING "NODE_PATH for the tools that link on node")
+if(BRENNOW_NODE_PATH)
+  set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=${BRENNOW_NODE_PATH})
+endif()
 
 # Both wait in the browser by suspending the C++ stack (ASYNCIFY).
 set(web_link_options
@@ -19,7 +23,8 @@ set(web_link_options
 set(asyncify_only ${CMAKE_SOURCE_DIR}/platform/web/asyncify_only.json)
 set(web_site ${CMAKE_BINARY_DIR}/site)
 
-add_library(brennow_web STATIC platform/web/web_backend.cpp platform/web/keys.cpp platform/web/pads.cpp)
+add_library(brennow_web STATIC platform/web/web_backend.cpp platform/web/keys.cpp platform/web/pads.cpp
+  platform/web/browser_pad.cpp)
 target_link_libraries(brennow_web PUBLIC brennow_platform)
 # The page's side of the backend; brennow_sleep and brennow_breathe suspend the C++ stack.
 set(web_library ${CMAKE_SOURCE_DIR}/platform/web/library.js)

@@ -3,6 +3,7 @@
 // key-downs and clicks a keyboard and a mouse would, at the times they would.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <limits>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "platform/core/gamepad.h"
 #include "platform/core/virtual_keys.h"
+#include "platform/web/browser_pad.h"
 
 using namespace platform;
 using namespace std::chrono_literals;
@@ -31,18 +33,21 @@ void PrintTo(const Output& output, std::ostream* os)
         << output.At.count() << " ns";
 }
 
-// One moment of the script: a pad shows a state, a pad is unplugged, the
-// repeat is stopped (the box opened, the focus went), or the loop, busy
+// One moment of the script: a pad shows a state (connected at rest before,
+// unless it connects showing it), a pad is unplugged, the repeat is stopped
+// (the box opened, the focus went), the focus comes back, or the loop, busy
 // since the step before, wakes only then.
 struct Step {
-    enum Kind { Show, Unplug, Stop, Stall } What = Show;
+    enum Kind { Show, Connect, Unplug, Stop, Refocus, Stall } What = Show;
     Time At;
     int Pad = 0;
     PadState State;
 };
 
 Step Show(Time at, int pad, PadState state) { return {Step::Show, at, pad, state}; }
+Step Connect(Time at, int pad, PadState state) { return {Step::Connect, at, pad, state}; }
 Step Unplug(Time at, int pad) { return {Step::Unplug, at, pad, {}}; }
+Step Refocus(Time at) { return {Step::Refocus, at, 0, {}}; }
 Step Stop(Time at) { return {Step::Stop, at, 0, {}}; }
 Step WakeLate(Time at) { return {Step::Stall, at, 0, {}}; }
 
@@ -82,6 +87,7 @@ std::vector<Output> Play(const std::vector<Step>& script, Time until)
     PadReader reader;
     PadKeys keys;
     std::vector<Output> out;
+    std::vector<int> connected;
     const auto repeatBefore = [&](Time limit, bool inclusive) {
         while (const std::optional<Time> due = keys.Deadline()) {
             if (*due > limit || (!inclusive && *due == limit)) {
@@ -100,15 +106,27 @@ std::vector<Output> Play(const std::vector<Step>& script, Time until)
         }
         repeatBefore(step.At, false);
         std::vector<PadEvent> changes;
+        if ((step.What == Step::Show || step.What == Step::Connect) &&
+            std::find(connected.begin(), connected.end(), step.Pad) == connected.end()) {
+            connected.push_back(step.Pad);
+            if (step.What == Step::Show) {
+                EXPECT_TRUE(reader.Read(step.Pad, kNothing).empty());
+            }
+        }
         switch (step.What) {
         case Step::Show:
+        case Step::Connect:
             changes = reader.Read(step.Pad, step.State);
             break;
         case Step::Unplug:
             changes = reader.Remove(step.Pad);
+            std::erase(connected, step.Pad);
             break;
         case Step::Stop:
             keys.Stop();
+            break;
+        case Step::Refocus:
+            reader.Refocus();
             break;
         case Step::Stall:
             break;
@@ -187,9 +205,18 @@ TEST(Gamepad, PressesHoldsAndReleasesGiveTheKeyboardsKeyDowns)
          {Show(0ms, 1, Stick(0.2F, -0.2F)), Show(100ms, 1, Stick(-0.23F, 0.1F)), Show(200ms, 1, Stick(0, 0.23F))},
          2s, {}},
         {"a stick shaking at the dead zone's edge or on the diagonal is one press",
-         {Show(0ms, 1, Stick(0.25F, 0)), Show(100ms, 1, Stick(0.21F, 0.0F)), Show(150ms, 1, Stick(0.26F, 0.02F)),
-          Show(200ms, 1, Stick(0.70F, 0.70F)), Show(250ms, 1, Stick(0.69F, 0.72F)), Show(300ms, 1, Stick(0.1F, 0))},
+         {Show(0ms, 1, Stick(0.52F, 0)), Show(100ms, 1, Stick(0.41F, 0.0F)), Show(150ms, 1, Stick(0.58F, 0.02F)),
+          Show(200ms, 1, Stick(0.70F, 0.70F)), Show(250ms, 1, Stick(0.65F, 0.74F)), Show(300ms, 1, Stick(0.1F, 0))},
          2s, {{0ms, vk::Right}}},
+        {"a worn stick resting at 0.3 does nothing, steady or shaking by 0.1, either way and on both axes",
+         {Show(0ms, 1, Stick(0.3F, 0)), Show(20ms, 1, Stick(0.4F, 0.1F)), Show(40ms, 1, Stick(0.2F, -0.1F)),
+          Show(60ms, 1, Stick(0.39F, 0)), Show(80ms, 1, Stick(0.3F, 0.3F)), Show(100ms, 1, Stick(-0.3F, 0.4F)),
+          Show(120ms, 1, Stick(-0.4F, -0.3F)), Show(140ms, 1, Stick(0.3F, 0)), Show(1500ms, 1, Stick(0.3F, 0.05F))},
+         3s, {}},
+        {"a worn stick resting at 0.3 still steers when pushed, and rests again",
+         {Show(0ms, 1, Stick(0.3F, 0)), Show(100ms, 1, Stick(0.9F, 0)), Show(200ms, 1, Stick(0.35F, 0.1F)),
+          Show(300ms, 1, Stick(0.25F, -0.1F)), Show(400ms, 1, Stick(0.3F, -0.9F)), Show(500ms, 1, Stick(0.38F, 0))},
+         3s, {{100ms, vk::Right}, {400ms, vk::Up}}},
         {"the stick flicked from left to right is a new press",
          {Show(0ms, 1, Stick(-1, 0)), Show(100ms, 1, Stick(1, 0)), Show(150ms, 1, Stick(0, 0))}, 2s,
          {{0ms, vk::Left}, {100ms, vk::Right}}},
@@ -214,9 +241,29 @@ TEST(Gamepad, PressesHoldsAndReleasesGiveTheKeyboardsKeyDowns)
         {"stopped while held, then another direction: that one steps and repeats",
          {Show(0ms, 1, kRight), Stop(100ms), Show(200ms, 1, kUpRight), Show(800ms, 1, kRight)}, 3s,
          Join({{{0ms, vk::Right}}, Held(vk::Up, 200ms, 800ms)})},
-        {"unplugged while held: the repeat stops; plugged in again holding it, it steps anew",
-         {Show(0ms, 1, kRight), Unplug(560ms, 1), Show(2000ms, 1, kRight), Show(2100ms, 1, kNothing)}, 3s,
-         Join({Held(vk::Right, 0ms, 560ms), {{2000ms, vk::Right}}})},
+        {"unplugged while held: the repeat stops; plugged in again holding it, it steps only pressed afresh",
+         {Show(0ms, 1, kRight), Unplug(560ms, 1), Connect(2000ms, 1, kRight), Show(2100ms, 1, kNothing),
+          Show(2200ms, 1, kRight), Show(2300ms, 1, kNothing)}, 3s,
+         Join({Held(vk::Right, 0ms, 560ms), {{2200ms, vk::Right}}})},
+        {"a pad connected holding A, Start, a direction and the stick: nothing until each is let go and pressed",
+         {Connect(0ms, 1, [] { PadState s = Buttons(true, true, true); s.Right = true; s.StickY = -1; return s; }()),
+          Show(900ms, 1, Buttons(true, true, false)), Show(1000ms, 1, Buttons(true, false, true)),
+          Show(1100ms, 1, kNothing), Show(1200ms, 1, Buttons(true, false, false)), Show(1300ms, 1, Stick(0, -1)),
+          Show(1400ms, 1, kNothing)},
+         2s, {{1000ms, kClick}, {1200ms, kClick}, {1300ms, vk::Up}}},
+        {"a pad connected with its stick pushed: turning it another way steers, back to it does not until let go",
+         {Connect(0ms, 1, Stick(1, 0)), Show(100ms, 1, Stick(0, 1)), Show(200ms, 1, Stick(1, 0)),
+          Show(300ms, 1, Stick(0, 0)), Show(400ms, 1, Stick(1, 0)), Show(450ms, 1, kNothing)}, 2s,
+         {{100ms, vk::Down}, {200ms, vk::Right}, {400ms, vk::Right}}},
+        {"held while the window lacked the focus: the press does not count once it is back, the next one does",
+         {Show(0ms, 1, kNothing), Show(100ms, 2, kNothing), Refocus(1000ms), Show(1000ms, 1, Buttons(true, false, false)),
+          Show(1000ms, 2, kUp), Show(1500ms, 1, kNothing), Show(1600ms, 1, Buttons(true, false, false)),
+          Show(1700ms, 2, kNothing), Show(1800ms, 2, kUp), Show(1900ms, 2, kNothing)}, 3s,
+         {{1600ms, kClick}, {1800ms, vk::Up}}},
+        {"held through the focus going and coming back: no second press, and let go as usual",
+         {Show(0ms, 1, kRight), Stop(100ms), Refocus(200ms), Show(300ms, 1, kRight), Show(400ms, 1, kNothing),
+          Show(500ms, 1, kRight), Show(600ms, 1, kNothing)}, 2s,
+         {{0ms, vk::Right}, {500ms, vk::Right}}},
         {"unplugging the other pad leaves the repeat alone",
          {Show(0ms, 1, kRight), Show(10ms, 2, kUp), Show(20ms, 1, kUpRight), Unplug(100ms, 2),
           Show(600ms, 1, kNothing)}, 2s,
@@ -263,4 +310,32 @@ TEST(Gamepad, TheBrowsersPadsReadInTheStandardMappingOrByTheLeastEveryPadHas)
     for (const Case& c : cases) {
         EXPECT_EQ(BrowserPad(c.Axes, c.Pressed, c.Standard), c.Expected) << c.Name;
     }
+}
+
+// Read at the full rate while in use, at the rest rate once nothing moved
+// for a while: every change, counted or not, brings the full rate back.
+TEST(Gamepad, PadsAreReadSlowerOnlyOnceUntouched)
+{
+    PadReader reader;
+    PadPace pace;
+    const auto next = [&](Time at, int pad, PadState state) {
+        reader.Read(pad, state);
+        return pace.After(at, reader.Moves());
+    };
+    PadState noisy = Stick(0.3F, 0);
+    EXPECT_EQ(next(0ms, 1, Buttons(true, false, false)), kPadSampleInterval) << "connected holding A";
+    EXPECT_EQ(next(1999ms, 1, Buttons(true, false, false)), kPadSampleInterval);
+    EXPECT_EQ(next(2000ms, 1, Buttons(true, false, false)), kPadRestInterval) << "untouched for 2 s";
+    EXPECT_EQ(next(2050ms, 1, noisy), kPadSampleInterval) << "A let go, though it was never a press";
+    noisy.StickX = 0.4F;
+    EXPECT_EQ(next(4049ms, 1, noisy), kPadSampleInterval);
+    noisy.StickY = 0.1F;
+    EXPECT_EQ(next(4100ms, 1, noisy), kPadRestInterval) << "a stick shaking inside the dead zone is untouched";
+    EXPECT_EQ(next(4150ms, 2, kNothing), kPadSampleInterval) << "another pad connected";
+    EXPECT_EQ(next(6200ms, 1, kRight), kPadSampleInterval) << "a press";
+    EXPECT_EQ(next(8200ms, 1, kRight), kPadRestInterval) << "held untouched";
+    reader.Refocus();
+    EXPECT_EQ(pace.After(8250ms, reader.Moves()), kPadSampleInterval) << "the focus came back";
+    reader.Remove(2);
+    EXPECT_EQ(pace.After(10300ms, reader.Moves()), kPadSampleInterval) << "a pad gone";
 }

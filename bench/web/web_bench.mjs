@@ -7,7 +7,13 @@
 // THROTTLE=1 serves the files gzipped over DevTools' slow network (1.6 Mbit/s,
 // 150 ms), as a phone on a poor connection would fetch them.
 //   node bench/web/web_bench.mjs build-web/site build-web/bench/minimal
-import { busyTime, launch, openPage, rectOf, serve, median, waitFor, WIDTH, HEIGHT } from '../../tests/web/lib.mjs';
+import { execFileSync } from 'node:child_process';
+
+// What the web tests drive chromium with (puppeteer-core), installed first if
+// missing, as tests/web/run.sh does.
+execFileSync(new URL('../../tests/web/setup.sh', import.meta.url).pathname, { stdio: 'inherit' });
+const { busyTime, launch, openPage, rectOf, serve, median, waitFor, WIDTH, HEIGHT } =
+  await import('../../tests/web/lib.mjs');
 
 const [site, minimal] = process.argv.slice(2);
 if (!minimal) {

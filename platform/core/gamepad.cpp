@@ -88,41 +88,17 @@ std::optional<PadControl> StickDirection(float x, float y, std::optional<PadCont
     return y < 0 ? PadControl::StickUp : PadControl::StickDown;
 }
 
-PadState BrowserPad(std::span<const double> axes, std::span<const int> pressed, bool standard)
-{
-    const auto button = [pressed](std::size_t i) { return i < pressed.size() && pressed[i] != 0; };
-    // Only what lies between -1 and 1 makes a float soundly.
-    const auto axis = [axes](std::size_t i) {
-        return i < axes.size() && std::isfinite(axes[i]) ? static_cast<float>(std::clamp(axes[i], -1.0, 1.0)) : 0.0F;
-    };
-    PadState state;
-    state.StickX = axis(0);
-    state.StickY = axis(1);
-    state.A = button(0);
-    if (standard) {
-        state.B = button(1);
-        state.Start = button(9);
-        state.Up = button(12);
-        state.Down = button(13);
-        state.Left = button(14);
-        state.Right = button(15);
-    }
-    return state;
-}
-
 std::vector<PadEvent> PadReader::Read(int pad, const PadState& state)
 {
     auto known = std::find_if(pads_.begin(), pads_.end(), [pad](const Known& k) { return k.Pad == pad; });
     if (known == pads_.end()) {
-        known = pads_.insert(pads_.end(), Known{pad, {}});
+        Known fresh;
+        fresh.Pad = pad;
+        known = pads_.insert(pads_.end(), fresh);
+        ++moves_;
     }
-    std::optional<PadControl> stickBefore;
-    for (PadControl c : {PadControl::StickUp, PadControl::StickDown, PadControl::StickLeft, PadControl::StickRight}) {
-        if (known->Held[Index(c)]) {
-            stickBefore = c;
-        }
-    }
-    const std::optional<PadControl> stick = StickDirection(state.StickX, state.StickY, stickBefore);
+    const std::optional<PadControl> stick = StickDirection(state.StickX, state.StickY, known->Stick);
+    known->Stick = stick;
     std::array<bool, kPadControls> now{};
     now[Index(PadControl::DpadUp)] = state.Up;
     now[Index(PadControl::DpadDown)] = state.Down;
@@ -135,13 +111,27 @@ std::vector<PadEvent> PadReader::Read(int pad, const PadState& state)
     now[Index(PadControl::B)] = state.B;
     now[Index(PadControl::Start)] = state.Start;
 
+    if (known->Unseen) {
+        // Whatever it holds as it connects, or as the focus comes back, must
+        // be let go first.
+        known->Held = now;
+        known->Unseen = false;
+    }
     std::vector<PadEvent> changes;
-    for (const bool pressed : {false, true}) {
-        for (std::size_t i = 0; i < kPadControls; ++i) {
-            if (now[i] == pressed && known->Held[i] != pressed) {
-                changes.push_back({pad, static_cast<PadControl>(i), pressed});
-            }
+    for (std::size_t i = 0; i < kPadControls; ++i) {
+        if (!now[i] && known->Pressed[i]) {
+            changes.push_back({pad, static_cast<PadControl>(i), false});
+            known->Pressed[i] = false;
         }
+    }
+    for (std::size_t i = 0; i < kPadControls; ++i) {
+        if (now[i] && !known->Held[i]) {
+            changes.push_back({pad, static_cast<PadControl>(i), true});
+            known->Pressed[i] = true;
+        }
+    }
+    if (now != known->Held) {
+        ++moves_;
     }
     known->Held = now;
     return changes;
@@ -153,13 +143,31 @@ std::vector<PadEvent> PadReader::Remove(int pad)
     const auto known = std::find_if(pads_.begin(), pads_.end(), [pad](const Known& k) { return k.Pad == pad; });
     if (known != pads_.end()) {
         for (std::size_t i = 0; i < kPadControls; ++i) {
-            if (known->Held[i]) {
+            if (known->Pressed[i]) {
                 changes.push_back({pad, static_cast<PadControl>(i), false});
             }
         }
         pads_.erase(known);
+        ++moves_;
     }
     return changes;
+}
+
+void PadReader::Refocus()
+{
+    for (Known& known : pads_) {
+        known.Unseen = true;
+    }
+    ++moves_;
+}
+
+std::chrono::nanoseconds PadPace::After(std::chrono::nanoseconds now, std::uint64_t moves)
+{
+    if (!moved_ || moves != moves_) {
+        moves_ = moves;
+        moved_ = now;
+    }
+    return now - *moved_ < kPadRestAfter ? kPadSampleInterval : kPadRestInterval;
 }
 
 std::optional<PadAction> PadKeys::Change(const PadEvent& event, std::chrono::nanoseconds at)

@@ -13,14 +13,13 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <vector>
 
 namespace platform {
 
 // What a pad shows at one moment, as far as the game can use it.
 struct PadState {
-    // The d-pad; on a pad SDL's database does not know, its hat.
+    // The d-pad; on a pad with no known mapping, its hat switch.
     bool Up = false;
     bool Down = false;
     bool Left = false;
@@ -58,49 +57,76 @@ int PadArrowKey(PadControl control);
 // Start or B pressed. Everything else a pad does is dropped by the box.
 bool PadClosesBox(const PadEvent& event);
 
-// The stick counts as pointing somewhere once one axis is pushed past the dead
-// zone: XInput's documented dead zone for the left stick (7849 of 32767), which
-// pads are made to rest inside. Along a diagonal the axis pushed further wins.
-constexpr float kStickDeadZone = 7849.0F / 32767.0F;
-// A stick held near the dead zone's edge or along a diagonal shakes by a few
-// hundredths; without this margin every shake would be a fresh press, and
-// a fresh press is a step. The way it points changes only once the new way
-// wins by this much, or it is let go only once back this far inside.
-constexpr float kStickHysteresis = 0.05F;
+// The stick steers as a d-pad does, so it counts as pointing somewhere only
+// once one axis is pushed half way out: a worn stick may rest well past
+// XInput's dead zone (7849 of 32767), at 0.3 and shaking by 0.1, and a dead
+// zone measured from where the stick rests would take a stick held pushed as
+// the pad connects for its rest. Half way is still a small push for a
+// direction. Along a diagonal the axis pushed further wins.
+constexpr float kStickDeadZone = 0.5F;
+// A stick held near the dead zone's edge or along a diagonal shakes; without
+// this margin every shake would be a fresh press, and a fresh press is a
+// step. The way it points changes only once the new way wins by this much,
+// or it is let go only once back this far inside.
+constexpr float kStickHysteresis = 0.1F;
 
 // Which way the stick at (x, y) points, given the way it pointed before.
 std::optional<PadControl> StickDirection(float x, float y, std::optional<PadControl> before);
 
-// A pad as the browser's Gamepad API shows it: in the standard mapping
-// (buttons 0 A, 1 B, 9 Start, 12 to 15 the d-pad; axes 0 and 1 the left
-// stick), or, where the browser knows no mapping for it, only what nearly
-// every pad has there: axes 0 and 1 its stick, button 0 its main face button.
-PadState BrowserPad(std::span<const double> axes, std::span<const int> pressed, bool standard);
-
-// Pads are sampled at most this often, and only while one is connected:
-// sampling is the one polling the loop does.
+// Pads are read at most this often, and only while one is connected: reading
+// them is the one polling the loop does.
 constexpr std::chrono::nanoseconds kPadSampleInterval = std::chrono::nanoseconds(1'000'000'000 / 60 + 1);
-// With none connected, new ones are looked for this often where nothing
-// tells of them (SDL's own pace for it).
-constexpr std::chrono::nanoseconds kPadDetectInterval = std::chrono::seconds(3);
+// Once no pad has moved for kPadRestAfter they are read only this often:
+// each reading wakes the process, and a pad lies untouched most of the time
+// the game waits. A press then comes up to 33 ms later than at the full
+// rate, 17 ms on average; any change brings the full rate back.
+constexpr std::chrono::nanoseconds kPadRestInterval = std::chrono::milliseconds(50);
+constexpr std::chrono::nanoseconds kPadRestAfter = std::chrono::seconds(2);
 
-// Turns what each pad shows into presses and releases.
+// Turns what each pad shows into presses and releases. A control counts as
+// pressed only once it has been seen let go: one held as its pad connects,
+// or held while the game's window lacked the focus, does nothing until it
+// is let go and pressed again, as a key held before a window had the focus
+// is not typed into it.
 class PadReader {
 public:
-    // What changed on pad since it was last read; a pad not seen before
-    // starts from nothing held. Releases come first, then presses, each in
-    // the order of PadControl.
+    // What changed on pad since it was last read. Releases come first, then
+    // presses, each in the order of PadControl; a control's release comes
+    // only after its press did.
     std::vector<PadEvent> Read(int pad, const PadState& state);
-    // The pad is gone: whatever it held is let go.
+    // The pad is gone: whatever it pressed is let go.
     std::vector<PadEvent> Remove(int pad);
+    // The window has the focus again: what is held now must be let go first.
+    void Refocus();
     bool Empty() const { return pads_.empty(); }
+    // How often what the pads show has changed (a control held or let go, a
+    // pad come or gone), counted or not: what tells a pad in use from one
+    // lying untouched.
+    std::uint64_t Moves() const { return moves_; }
 
 private:
     struct Known {
         int Pad = 0;
-        std::array<bool, kPadControls> Held{};
+        std::array<bool, kPadControls> Held{};  // at the last reading
+        bool Unseen = true;  // what it holds now is not a press: it connected, or the focus came back
+        std::array<bool, kPadControls> Pressed{};  // its press went out, its release has not
+        std::optional<PadControl> Stick;  // the way the stick pointed at the last reading
     };
     std::vector<Known> pads_;
+    std::uint64_t moves_ = 0;
+};
+
+// How often the pads are read: at the full rate while one is in use, and
+// at the slower rate once none has moved for a while.
+class PadPace {
+public:
+    // The time from a reading at now to the next, given the reader's Moves()
+    // then.
+    std::chrono::nanoseconds After(std::chrono::nanoseconds now, std::uint64_t moves);
+
+private:
+    std::uint64_t moves_ = 0;
+    std::optional<std::chrono::nanoseconds> moved_;
 };
 
 // What a pad's press does in the game's window.

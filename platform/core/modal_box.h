@@ -32,6 +32,9 @@ public:
         return result;
     }
 
+    // The box was closed as by closing the window (a playback's box).
+    void RequestQuit() { quitRequested_ = true; }
+
 private:
     bool open_ = false;
     bool quitRequested_ = false;

@@ -27,6 +27,7 @@ int Runtime::RunUntil(std::optional<Time> limit)
             deadline = limit;
         }
         if (std::optional<InputEvent> event = NextEvent(deadline)) {
+            Note(*event);
             Dispatch(*event);
             Observe(*event);
         }
@@ -34,8 +35,93 @@ int Runtime::RunUntil(std::optional<Time> limit)
     }
     if (finished_) {
         stats_.Report(backend_.Now());
+        if (journal_ != nullptr) {
+            journal_->Ended(Since(), exitStatus_);
+        }
     }
     return exitStatus_;
+}
+
+int Runtime::RunPlayback()
+{
+    while (!finished_) {
+        const std::optional<Playback::Timed> step = playback_->Next();
+        if (!step || !WaitUntil(origin_ + step->At)) {
+            break;
+        }
+        Take(step->What);
+        if (!finished_ && !form_->IsLoaded()) {
+            finished_ = true;
+        }
+        PresentIfChanged();
+    }
+    finished_ = true;
+    return exitStatus_;
+}
+
+bool Runtime::WaitUntil(Time at)
+{
+    while (backend_.Now() < at) {
+        const std::optional<InputEvent> event = backend_.WaitEvent(at);
+        if (!event) {
+            continue;
+        }
+        if (std::holds_alternative<CloseEvent>(*event)) {
+            EndOnQuit();  // closing the window ends the playback
+            return false;
+        }
+        if (std::holds_alternative<ExposeEvent>(*event) || std::holds_alternative<FocusLostEvent>(*event)) {
+            presenter_.Expose();
+            PresentIfChanged();
+        }
+        // The player's own input steers nothing during a playback.
+    }
+    return true;
+}
+
+void Runtime::Take(const SessionStep& step)
+{
+    Form& form = *form_;
+    if (const auto* event = std::get_if<InputEvent>(&step)) {
+        Dispatch(*event);
+        Observe(*event);
+    } else if (std::holds_alternative<PadClickStep>(step)) {
+        Press(PadAction{PadAction::Click, 0});
+    } else {
+        const auto& tick = std::get<TickStep>(step);
+        for (const Control& control : form.Controls()) {
+            const auto* timer = std::get_if<Timer>(&control);
+            if (timer != nullptr && timer->Name == tick.Timer && timer->Index == tick.Index) {
+                if (!timer->Enabled) {
+                    break;
+                }
+                const ControlId id = timer->Id();
+                Call([&] { form.OnTimer(id); });
+                Observe(id);
+                return;
+            }
+        }
+        playback_->Diverged("a tick of " + tick.Timer + " while it is off");
+    }
+}
+
+void Runtime::Note(const SessionStep& step)
+{
+    if (journal_ != nullptr) {
+        const auto* event = std::get_if<InputEvent>(&step);
+        if (event == nullptr || !std::holds_alternative<PadEvent>(*event)) {
+            journal_->Took(Since(), step);
+        }
+    }
+}
+
+void Runtime::Randomize()
+{
+    const std::uint32_t seed = playback_ != nullptr ? playback_->Seed() : backend_.ClockSeed();
+    if (journal_ != nullptr) {
+        journal_->Seeded(Since(), seed);
+    }
+    random_.Seed(seed);
 }
 
 std::optional<InputEvent> Runtime::NextEvent(std::optional<Time> deadline)
@@ -65,6 +151,7 @@ std::optional<InputEvent> Runtime::NextEvent(std::optional<Time> deadline)
 
 void Runtime::Deliver(const InputEvent& event)
 {
+    Note(event);
     Dispatch(event);
     Observe(event);
     AfterEvent();
@@ -94,7 +181,25 @@ std::optional<Time> Runtime::NextWake() const
 BoxResult Runtime::ShowBox(std::string_view text)
 {
     pads_.Stop();
-    return box_.Show(backend_, title_, text);
+    if (journal_ != nullptr) {
+        journal_->BoxOpened(Since(), text);
+    }
+    std::optional<Playback::BoxClose> recorded;
+    if (playback_ != nullptr) {
+        recorded = playback_->Box(text);
+    }
+    BoxResult result = box_.Show(backend_, title_, text);
+    if (recorded && result != BoxResult::Quit) {
+        // Closed as it was when recorded; closing the window still ends it.
+        result = recorded->Result;
+        if (result == BoxResult::Quit) {
+            box_.RequestQuit();
+        }
+    }
+    if (journal_ != nullptr) {
+        journal_->BoxClosed(Since(), result);
+    }
+    return result;
 }
 
 void Runtime::Fail(const RuntimeError& error) noexcept
@@ -197,12 +302,14 @@ void Runtime::Press(const PadAction& action)
 {
     Form& form = *form_;
     if (action.What == PadAction::Key) {
+        Note(InputEvent(KeyDownEvent{action.KeyCode, 0}));
         Call([&] { form.OnKeyDown(action.KeyCode, 0); });
         return;
     }
     // A pad has no pointer: its click lands where a form puts its prompt, in
     // the middle of the window. There it is a click on the prompt while it
     // shows, and on whatever is there once it is gone.
+    Note(PadClickStep{});
     const Target target = HitTest(form.ScaleWidth() / 2, form.ScaleHeight() / 2);
     if (target.control) {
         Call([&] { form.OnControlClick(*target.control); });
@@ -239,6 +346,7 @@ void Runtime::FireDueTimers()
         const std::optional<Time> tick = NextDeadline(*form_);
         if (repeat && *repeat <= now && (!tick || *repeat <= *tick)) {
             const KeyDownEvent key{*pads_.Repeat(now), 0};
+            Note(InputEvent(key));
             Call([&] { form_->OnKeyDown(key.KeyCode, key.Shift); });
             Observe(InputEvent(key));
             ArmTimers(*form_, backend_.Now(), stats_);
@@ -250,6 +358,7 @@ void Runtime::FireDueTimers()
         }
         const ControlId id = due->Id();  // the handler may reload the form
         stats_.Ticked(id.Name, now);
+        Note(TickStep{std::string(id.Name), id.Index});
         Call([&] { form_->OnTimer(id); });
         Observe(id);
         ArmTimers(*form_, backend_.Now(), stats_);

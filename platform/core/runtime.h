@@ -17,6 +17,7 @@
 #include "platform/core/backend.h"
 #include "platform/core/form.h"
 #include "platform/core/gamepad.h"
+#include "platform/core/journal.h"
 #include "platform/core/modal_box.h"
 #include "platform/core/presenter.h"
 #include "platform/core/services.h"
@@ -51,8 +52,25 @@ public:
         return started;
     }
 
-    // Runs the event loop until the program ends; the exit status.
-    int Run() { return RunUntil(std::nullopt); }
+    // From now on every step the runtime takes is told to journal first.
+    // Before Start, so that the form's load is kept too.
+    void Record(Journal& journal)
+    {
+        journal_ = &journal;
+        origin_ = backend_.Now();
+    }
+    // From now on the runtime takes the steps of playback instead of the
+    // input and the timers; the backend's input only shows the window again
+    // or closes it. Before Start.
+    void Play(Playback& playback)
+    {
+        playback_ = &playback;
+        origin_ = backend_.Now();
+    }
+
+    // Runs the event loop until the program ends, or the playback; the exit
+    // status.
+    int Run() { return playback_ != nullptr ? RunPlayback() : RunUntil(std::nullopt); }
     // Runs it until the backend's clock reaches limit, or the program ends.
     int RunUntil(std::optional<Time> limit);
     // Handles one input event now, as the loop would.
@@ -77,7 +95,7 @@ public:
     std::function<void(const char*)> BetweenSteps;
 
     // The old language's services, as the handlers call them.
-    void Randomize() override { random_.Seed(backend_.ClockSeed()); }
+    void Randomize() override;
     Single Rnd() override { return random_.Next(); }
     void MsgBox(std::string_view text) override;
     Form& StartupForm() override { return *form_; }
@@ -113,6 +131,14 @@ private:
     void EndOnQuit();
 
     void Dispatch(const InputEvent& event);
+    // Tells the journal of a step about to be taken.
+    void Note(const SessionStep& step);
+    Time Since() { return backend_.Now() - origin_; }
+    int RunPlayback();
+    // Waits until the backend's clock reaches at, showing the window again
+    // when asked; false when the window was closed meanwhile.
+    bool WaitUntil(Time at);
+    void Take(const SessionStep& step);
     void Observe(const Step& step)
     {
         if (Observer) {
@@ -158,6 +184,9 @@ private:
     std::string failure_;
     std::optional<Target> pressed_;
     std::optional<InputEvent> next_;  // read past a run of movements, not yet dispatched
+    Journal* journal_ = nullptr;
+    Playback* playback_ = nullptr;
+    Time origin_{};  // where the recording's or the playback's times start
 };
 
 }  // namespace platform

@@ -262,4 +262,11 @@ void OpenStandardDescriptors()
 
 void ReportFailure(const char* /*title*/, const char* /*text*/) {}
 
+void Print(Stream stream, std::string_view text)
+{
+    std::FILE* to = stream == Stream::Output ? stdout : stderr;
+    std::fwrite(text.data(), 1, text.size(), to);
+    std::fflush(to);
+}
+
 }  // namespace platform::window_system

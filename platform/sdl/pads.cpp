@@ -8,6 +8,10 @@ namespace platform {
 
 namespace {
 
+// With none connected, new ones are looked for this often: SDL tells of a
+// pad plugged in only when asked, and this is its own pace for asking.
+constexpr std::chrono::nanoseconds kPadDetectInterval = std::chrono::seconds(3);
+
 // The news of pads plugged in or out is all the game takes from SDL's events
 // about them: their state is read when they are sampled. Without these
 // events, reading them makes no event and so no wake-up.
@@ -94,7 +98,7 @@ void SdlPads::Sample(Time now, std::vector<PadEvent>& out)
     }
     // On a fixed beat, so that the rate is what it says; a beat missed (the
     // loop was busy) is not made up.
-    const Time interval = reading ? Time(kPadSampleInterval) : Time(kPadDetectInterval);
+    const Time interval = reading ? pace_.After(now, reader_.Moves()) : Time(kPadDetectInterval);
     next_ += interval;
     if (next_ <= now) {
         next_ = now + interval;
@@ -195,6 +199,7 @@ bool SdlPads::Handle(const SDL_Event& event, std::vector<PadEvent>& out)
 
 void SdlPads::SampleSoon()
 {
+    reader_.Refocus();
     next_ = Time::zero();
 }
 

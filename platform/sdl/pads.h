@@ -1,8 +1,8 @@
 // The gamepads SDL finds, read on the runtime's clock. SDL would update them
 // on its own in every wait and then poll once a millisecond while any is
 // attached; instead they are sampled here at most 60 times a second while
-// one is connected and a window of the game has the focus, and otherwise
-// only looked for every 3 seconds.
+// one is connected and a window of the game has the focus (20 a second once
+// none has moved for a while), and otherwise only looked for every 3 seconds.
 #pragma once
 
 #include <chrono>
@@ -41,6 +41,7 @@ public:
     bool Handle(const SDL_Event& event, std::vector<PadEvent>& out);
     // Reads the pads at the next chance: a window of the game has the focus
     // again (without it, SDL drops a pad's presses, and they are not read).
+    // What is held by then counts only once let go and pressed again.
     void SampleSoon();
     bool Connected() const { return !pads_.empty(); }
 
@@ -57,6 +58,7 @@ private:
     bool started_ = false;
     std::vector<Pad> pads_;
     PadReader reader_;
+    PadPace pace_;
     Time next_{};
 };
 

@@ -6,6 +6,8 @@
 // own types only: nothing here names a window system's types.
 #pragma once
 
+#include <string_view>
+
 struct SDL_Window;
 
 namespace platform::window_system {
@@ -55,6 +57,13 @@ void DropInputMadeUntilNow();
 // own callbacks only note such a failure, so that the game ends through its
 // normal path.
 void CheckDisplay();
+
+enum class Stream { Output, Error };
+
+// Writes text, whole lines, to standard output or error. A windowed program
+// on Windows has them only where they were redirected; else it writes to the
+// console it was started from, and failing that shows the text in a box.
+void Print(Stream stream, std::string_view text);
 
 // Shows why the game cannot go on where nobody would read standard error (a
 // windowed program on Windows has no console); nothing where it is read.

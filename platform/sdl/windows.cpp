@@ -16,6 +16,8 @@
 #include <windows.h>
 #undef CreateDialog  // winuser.h's, for dialogs from resources
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -169,6 +171,35 @@ bool KeepsDialogs()
 void OpenStandardDescriptors() {}
 
 void CheckDisplay() {}
+
+void Print(Stream stream, std::string_view text)
+{
+    const DWORD size = static_cast<DWORD>(std::min<std::size_t>(text.size(), 0xFFFF'FFFFU));
+    DWORD written = 0;
+    // Redirected to a file or a pipe (or a terminal's, under Wine).
+    const HANDLE standard = GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    if (standard != nullptr && standard != INVALID_HANDLE_VALUE && GetFileType(standard) != FILE_TYPE_UNKNOWN &&
+        WriteFile(standard, text.data(), size, &written, nullptr)) {
+        return;
+    }
+    // Started from a console: its window. The prompt is back already, so the
+    // text comes after it.
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        const HANDLE console = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, 0, nullptr);
+        const bool wrote = console != INVALID_HANDLE_VALUE && WriteFile(console, text.data(), size, &written, nullptr);
+        if (console != INVALID_HANDLE_VALUE) {
+            CloseHandle(console);
+        }
+        FreeConsole();
+        if (wrote) {
+            return;
+        }
+    }
+    const std::string shown(text);
+    SDL_ShowSimpleMessageBox(stream == Stream::Output ? SDL_MESSAGEBOX_INFORMATION : SDL_MESSAGEBOX_ERROR, "Brennow",
+                             shown.c_str(), nullptr);
+}
 
 void ReportFailure(const char* title, const char* text)
 {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/core/clock.h"
+#include "platform/web/browser_pad.h"
 
 // The page's side, in library.js: one timer that calls back into C++.
 extern "C" {
@@ -21,6 +22,8 @@ WebPads::WebPads(std::function<Time()> now, std::function<void(const PadEvent&)>
     emscripten_set_gamepadconnected_callback(this, EM_FALSE, OnConnection);
     emscripten_set_gamepaddisconnected_callback(this, EM_FALSE, OnConnection);
     emscripten_set_visibilitychange_callback(this, EM_FALSE, OnVisibility);
+    emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, OnFocus);
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, OnFocus);
     EmscriptenVisibilityChangeEvent visibility{};
     if (emscripten_get_visibility_status(&visibility) == EMSCRIPTEN_RESULT_SUCCESS) {
         hidden_ = visibility.hidden != 0;
@@ -46,13 +49,28 @@ EM_BOOL WebPads::OnVisibility(int /*type*/, const EmscriptenVisibilityChangeEven
 {
     auto& pads = *static_cast<WebPads*>(data);
     pads.hidden_ = event->hidden != 0;
-    if (pads.hidden_) {
-        brennow_pad_timer(-1, nullptr, nullptr);
-        pads.armed_ = false;
-    } else {
-        pads.Arm(pads.now_());
-    }
+    pads.Resume();
     return EM_FALSE;
+}
+
+EM_BOOL WebPads::OnFocus(int type, const EmscriptenFocusEvent* /*event*/, void* data)
+{
+    auto& pads = *static_cast<WebPads*>(data);
+    pads.blurred_ = type == EMSCRIPTEN_EVENT_BLUR;
+    pads.Resume();
+    return EM_FALSE;
+}
+
+void WebPads::Resume()
+{
+    if (hidden_ || blurred_) {
+        brennow_pad_timer(-1, nullptr, nullptr);
+        armed_ = false;
+        return;
+    }
+    // What was pressed meanwhile went to another page or window.
+    reader_.Refocus();
+    Arm(now_());
 }
 
 void WebPads::OnTimer(void* data)
@@ -62,7 +80,7 @@ void WebPads::OnTimer(void* data)
 
 void WebPads::Arm(Time at)
 {
-    if (hidden_) {
+    if (hidden_ || blurred_) {
         return;
     }
     next_ = at;
@@ -73,7 +91,7 @@ void WebPads::Arm(Time at)
 void WebPads::Sample()
 {
     armed_ = false;
-    if (hidden_) {
+    if (hidden_ || blurred_) {
         return;
     }
     std::vector<int> seen;
@@ -107,9 +125,10 @@ void WebPads::Sample()
     // on a fixed beat; a beat missed (a busy or throttled page) is not made up.
     if (!known_.empty()) {
         const Time now = now_();
-        Time next = next_ + kPadSampleInterval;
+        const Time interval = pace_.After(now, reader_.Moves());
+        Time next = next_ + interval;
         if (next <= now) {
-            next = now + kPadSampleInterval;
+            next = now + interval;
         }
         Arm(next);
     }

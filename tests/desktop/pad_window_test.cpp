@@ -2,7 +2,9 @@
 // game controller layer takes for a real controller, drives the game through
 // the SDL backend on a private X server (tests/desktop/pads.sh starts it).
 // A held d-pad walks the figure to the frame the traced key-downs give on the
-// headless backend; a pad SDL does not know steers by its hat; A starts the
+// headless backend; a pad SDL does not know steers by its hat; a worn stick
+// resting off centre does nothing; A held as a pad is plugged in, or while
+// the window lacked the focus, does nothing until pressed again; A starts the
 // round; unplugging the pad mid-round stops a held direction and changes
 // nothing else.
 #include <gtest/gtest.h>
@@ -21,8 +23,13 @@
 #include "platform/headless/headless_backend.h"
 #include "platform/sdl/sdl_backend.h"
 
+// Last: Xlib's macros (None, Expose, ShiftMask) would rename what follows.
+#ifndef _WIN32
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#endif
+
 using namespace std::chrono_literals;
-using platform::Time;
 
 namespace {
 
@@ -80,7 +87,7 @@ TEST(PadWindow, AVirtualPadDrivesTheRealWindow)
             traced.push_back(*event);
         }
     };
-    const auto run = [&](Time duration) { runtime.RunUntil(backend.Now() + duration); };
+    const auto run = [&](platform::Time duration) { runtime.RunUntil(backend.Now() + duration); };
     // Without the focus SDL drops a pad's presses, as the desktop drops keys.
     for (int i = 0; i < 100 && SDL_GetKeyboardFocus() == nullptr; ++i) {
         run(50ms);
@@ -97,7 +104,12 @@ TEST(PadWindow, AVirtualPadDrivesTheRealWindow)
     description.axis_mask = (1U << SDL_CONTROLLER_AXIS_MAX) - 1;
     description.button_mask = (1U << SDL_CONTROLLER_BUTTON_MAX) - 1;
     description.name = "Brennow test pad";
-    const int device = SDL_JoystickAttachVirtualEx(&description);
+    const auto plugIn = [&] {
+        const int device = SDL_JoystickAttachVirtualEx(&description);
+        EXPECT_GE(device, 0) << SDL_GetError();
+        return device;
+    };
+    const int device = plugIn();
     ASSERT_GE(device, 0) << SDL_GetError();
     SDL_Joystick* pad = SDL_JoystickOpen(device);
     ASSERT_NE(pad, nullptr) << SDL_GetError();
@@ -152,11 +164,73 @@ TEST(PadWindow, AVirtualPadDrivesTheRealWindow)
     ASSERT_EQ(SDL_JoystickDetachVirtual(other), 0) << SDL_GetError();
     run(100ms);
 
-    // A starts the round, as a click on the prompt does. The figure first
-    // goes off the playfield, where no obstacle reaches it.
+    // A worn stick resting at 0.3 (SDL's 9830), steady and then shaking by
+    // 0.1 either way, walks nothing.
+    traced.clear();
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 9830);
+    run(700ms);
+    for (int i = 0; i < 20; ++i) {
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, i % 2 == 0 ? 13107 : 6554);
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, i % 3 == 0 ? -3277 : 3277);
+        run(30ms);
+    }
+    EXPECT_EQ(KeyDowns(traced), std::vector<int>{}) << "a stick at rest walked the figure";
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 0);
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, 0);
+    run(100ms);
+
+    // The figure goes off the playfield, where no obstacle reaches it once
+    // the round starts.
     for (int i = 0; i < 100; ++i) {
         runtime.Deliver(platform::KeyDownEvent{platform::vk::Left, 0});
     }
+    // A pad plugged in with A held down: no click until A is pressed again.
+    SDL_Joystick* late = SDL_JoystickOpen(plugIn());
+    ASSERT_NE(late, nullptr) << SDL_GetError();
+    SDL_JoystickSetVirtualButton(late, SDL_CONTROLLER_BUTTON_A, 1);
+    run(300ms);
+    EXPECT_FALSE(form.Timer1().Enabled) << "A held as the pad was plugged in started the round";
+    SDL_JoystickSetVirtualButton(late, SDL_CONTROLLER_BUTTON_A, 0);
+    run(100ms);
+    SDL_JoystickClose(late);
+
+#ifndef _WIN32
+    // A pressed while another window has the focus, and held as it comes
+    // back, does nothing.
+    SDL_SysWMinfo wm;
+    SDL_VERSION(&wm.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(window, &wm) && wm.subsystem == SDL_SYSWM_X11);
+    // Another program's window, on a connection of its own.
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const ::Window elsewhere = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 64, 64, 0, 0, 0);
+    XMapRaised(display, elsewhere);
+    XWindowAttributes shown{};
+    for (int i = 0; i < 40 && (XGetWindowAttributes(display, elsewhere, &shown) == 0 || shown.map_state != IsViewable);
+         ++i) {
+        run(50ms);
+    }
+    const auto focusOn = [&](::Window to, bool game) {
+        for (int i = 0; i < 40 && (SDL_GetKeyboardFocus() == window) != game; ++i) {
+            XSetInputFocus(display, to, RevertToPointerRoot, CurrentTime);
+            XSync(display, False);
+            run(50ms);
+        }
+        return (SDL_GetKeyboardFocus() == window) == game;
+    };
+    ASSERT_TRUE(focusOn(elsewhere, false)) << "the game window kept the focus";
+    set(SDL_CONTROLLER_BUTTON_A, true);
+    run(200ms);
+    ASSERT_TRUE(focusOn(wm.info.x11.window, true)) << "the game window did not get the focus back";
+    XDestroyWindow(display, elsewhere);
+    XCloseDisplay(display);
+    run(300ms);
+    EXPECT_FALSE(form.Timer1().Enabled) << "A held while the focus was away started the round";
+    set(SDL_CONTROLLER_BUTTON_A, false);
+    run(100ms);
+#endif
+
+    // A starts the round, as a click on the prompt does.
     set(SDL_CONTROLLER_BUTTON_A, true);
     run(100ms);
     set(SDL_CONTROLLER_BUTTON_A, false);

@@ -150,8 +150,12 @@ wt_restart_display() {
     wt_start_display && wt_start_wm
 }
 
+# Openbox names itself as soon as it holds the screen, but manages windows
+# only once it has started, which it says by listing them (none yet). It
+# starts slowly while fontconfig has fonts to scan (fonts just installed), and
+# a window mapped before that is never managed.
 wt_wm_manages() {
-    wmctrl -m 2>/dev/null | grep -qx 'Name: Openbox'
+    wmctrl -m 2>/dev/null | grep -qx 'Name: Openbox' && xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '^_NET_CLIENT_LIST('
 }
 
 # Starts openbox with a configuration of its own: no key or mouse bindings,

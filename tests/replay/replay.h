@@ -4,18 +4,10 @@
 // same trace byte for byte, so a committed trace shows any change of
 // behaviour as a diff.
 //
-// The script, one item a line; "#" starts a comment:
-//   seed 20261208           the backend's seed (default 1)
-//   box after 1500ms        each message box stays open this long (default 0)
-//   end 30s                 play until this time (default: last event + 1s)
-//   120ms key 39            a key; optional "shift N"
-//   300ms move 250 180      the pointer moves over the window
-//   310ms click 200 180     press and release at one place
-//   310ms down 200 180      press, or "up": the two halves of a click
-//   400ms expose            the window must be drawn again
-//   900ms close             the window is closed
-// Any event may end in "repeat N every 33ms", as a held key repeats.
-// Times are "<number>ms" or "<number>s"; coordinates may be fractional.
+// The script's format is the replay files' (platform/replay/format.h,
+// docs/replays.md): a script has no header line, settings, and steps at
+// times from the start, which may come again ("repeat 3 every 33ms"). A
+// recording, with its header, plays back as it was recorded.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +19,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/game_view.h"
 #include "game/frmBomber.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/replay/format.h"
 
 namespace replay {
 
@@ -45,24 +39,23 @@ struct Script {
 };
 
 // A script that cannot be read; what() names the line.
-class ScriptError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+using ScriptError = platform::replay::ReadError;
 
 Script ParseScript(std::istream& in);
 Script ParseScript(std::string_view text);
 
-// "1015.625": milliseconds, at least three decimals, more only when needed.
-std::string FormatTime(platform::Time time);
+using platform::replay::FormatTime;
 // How an input event reads in a trace: "key 39", "move 250,180", ...
 std::string Describe(const platform::InputEvent& event);
-// The game's state as a trace line shows it after "|".
-std::string DescribeState(frmBomber& form);
+using app::DescribeState;
 
 // Plays the script on a fresh game and writes the trace; the exit status of
 // the program if it ended, else 0.
-int Replay(const Script& script, std::ostream& trace);
+// With recording, the session is also written there, as the game records one.
+int Replay(const Script& script, std::ostream& trace, std::string* recording = nullptr);
+// Plays a recording back on a fresh game and writes the trace, as Replay
+// does; the player's verdict in verdict: empty when it played as recorded.
+int PlayBack(std::istream& recording, std::ostream& trace, std::string& verdict);
 
 // The one place that answers the headless backend's message boxes: open runs
 // while the box is up (it may advance the clock or post input), then the box
