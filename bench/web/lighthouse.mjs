@@ -8,9 +8,14 @@
 // http.server) sends them; GZIP=1 sends them gzipped, as a server that
 // compresses does. A benchmark, not a test: the scores
 // move with the machine's load.
-//   tests/web/setup.sh && node bench/web/lighthouse.mjs build-web/site
+//   node bench/web/lighthouse.mjs build-web/site
+import { execFileSync } from 'node:child_process';
 import { createRequire } from 'node:module';
-import { chromiumPath, median, serve } from '../../tests/web/lib.mjs';
+
+// Lighthouse and what the web tests drive chromium with, installed first if
+// missing, as tests/web/run.sh does.
+execFileSync(new URL('../../tests/web/setup.sh', import.meta.url).pathname, { stdio: 'inherit' });
+const { chromiumPath, median, serve } = await import('../../tests/web/lib.mjs');
 
 const [site] = process.argv.slice(2);
 if (!site) {
