@@ -23,12 +23,22 @@ set(web_link_options
 set(asyncify_only ${CMAKE_SOURCE_DIR}/platform/web/asyncify_only.json)
 set(web_site ${CMAKE_BINARY_DIR}/site)
 
-add_library(brennow_web STATIC platform/web/web_backend.cpp platform/web/keys.cpp platform/web/pads.cpp
-  platform/web/browser_pad.cpp)
+add_library(brennow_web STATIC platform/web/web_backend.cpp platform/web/input.cpp platform/web/present.cpp
+  platform/web/box.cpp platform/web/keys.cpp platform/web/pads.cpp platform/web/browser_pad.cpp)
 target_link_libraries(brennow_web PUBLIC brennow_platform)
-# The page's side of the backend; brennow_sleep and brennow_breathe suspend the C++ stack.
-set(web_library ${CMAKE_SOURCE_DIR}/platform/web/library.js)
-target_link_options(brennow_web INTERFACE --js-library ${web_library} -sASYNCIFY_IMPORTS=brennow_sleep,brennow_breathe)
+# The page's side of the backend; brennow_sleep and brennow_breathe suspend the C++ stack. The
+# pointer's codes are written for it from the C++ header that defines them.
+set(web_codes ${CMAKE_BINARY_DIR}/generated/pointer_codes.js)
+add_custom_command(OUTPUT ${web_codes}
+  COMMAND ${CMAKE_COMMAND} -DHEADER=${CMAKE_SOURCE_DIR}/platform/web/pointer_codes.h -DOUTPUT=${web_codes}
+          -P ${CMAKE_SOURCE_DIR}/cmake/JsCodes.cmake
+  DEPENDS ${CMAKE_SOURCE_DIR}/platform/web/pointer_codes.h ${CMAKE_SOURCE_DIR}/cmake/JsCodes.cmake
+  COMMENT "Writing the pointer's codes for the page's script" VERBATIM)
+add_custom_target(brennow_web_codes DEPENDS ${web_codes})
+add_dependencies(brennow_web brennow_web_codes)
+set(web_library ${CMAKE_SOURCE_DIR}/platform/web/library.js ${CMAKE_SOURCE_DIR}/platform/web/pointer.js ${web_codes})
+list(TRANSFORM web_library PREPEND "SHELL:--js-library " OUTPUT_VARIABLE web_library_options)
+target_link_options(brennow_web INTERFACE ${web_library_options} -sASYNCIFY_IMPORTS=brennow_sleep,brennow_breathe)
 
 add_executable(brennow app/web_main.cpp)
 target_link_libraries(brennow PRIVATE brennow_game brennow_web)
@@ -46,14 +56,30 @@ foreach(size 192 512)
   configure_file(assets/icons/brennow-${size}.png ${web_site}/icon-${size}.png COPYONLY)
   configure_file(assets/icons/brennow-maskable-${size}.png ${web_site}/icon-maskable-${size}.png COPYONLY)
 endforeach()
+# The playfield's first frame, which the page shows before the program has
+# come: made by the game's own code and the page's own libraries, run under
+# node, as a PNG data: URL the page carries inline.
+add_executable(brennow_first_look app/web_first_look.cpp)
+target_link_libraries(brennow_first_look PRIVATE brennow_game brennow_headless)
+# Compiled at once from the file: this emscripten would fetch() it, which
+# today's node cannot do from a path.
+target_link_options(brennow_first_look PRIVATE -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1 -sWASM_ASYNC_COMPILATION=0)
+# node itself: the toolchain's emulator adds an option today's node refuses.
+find_program(BRENNOW_NODE NAMES node nodejs REQUIRED)
+set(first_look ${CMAKE_BINARY_DIR}/first-look.url)
+add_custom_command(OUTPUT ${first_look}
+  COMMAND ${BRENNOW_NODE} $<TARGET_FILE:brennow_first_look> ${first_look}
+  DEPENDS brennow_first_look
+  COMMENT "Drawing the playfield's first frame for the page" VERBATIM)
+
 # The page and the service worker carry the program's real sizes and the
 # build's name, so they are written after each link (cmake/WebPage.cmake).
 set(web_page_sources app/web/index.html app/web/fit.js app/web/sw.js app/web/manifest.webmanifest)
 list(TRANSFORM web_page_sources PREPEND ${CMAKE_SOURCE_DIR}/)
 add_custom_command(OUTPUT ${web_site}/index.html ${web_site}/sw.js
   COMMAND ${CMAKE_COMMAND} -DSITE=${web_site} -DSOURCE=${CMAKE_SOURCE_DIR} -DVERSION=${PROJECT_VERSION}
-          -P ${CMAKE_SOURCE_DIR}/cmake/WebPage.cmake
-  DEPENDS brennow ${web_page_sources} ${CMAKE_SOURCE_DIR}/cmake/WebPage.cmake
+          -DFIRST_LOOK=${first_look} -P ${CMAKE_SOURCE_DIR}/cmake/WebPage.cmake
+  DEPENDS brennow ${first_look} ${web_page_sources} ${CMAKE_SOURCE_DIR}/cmake/WebPage.cmake
   COMMENT "Writing the web page and its service worker" VERBATIM)
 add_custom_target(brennow_page ALL DEPENDS ${web_site}/index.html ${web_site}/sw.js)
 

@@ -1,12 +1,17 @@
 // The message box's layout and drawing, without a window: its size follows
 // its text, lines break at "\n" and wrap when too wide, and the OK button is
-// drawn up, held down and with its focus.
+// drawn up, held down and with its focus; and the loop every backend runs it
+// in.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <stdexcept>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "assets/embedded.h"
+#include "platform/core/box_loop.h"
 #include "platform/core/message_box.h"
 
 using namespace platform;
@@ -213,5 +218,107 @@ TEST(MessageBoxButton, PressOnOkHoldsItReleaseOverOkDismissesAndOnlyTheBoxsKeysC
             }
         }
         EXPECT_EQ(seen, row.seen) << row.what;
+    }
+}
+
+namespace {
+
+// A box window for the shared loop, with a script for its input: the pixels
+// shown are noted as "u" (the button up), "d" (held down); the script's end
+// is its deadline passing, and a Throw step an exception from the platform.
+struct Throw {};
+class ScriptedBox : public BoxWindow {
+public:
+    using Step = std::variant<BoxInput, Throw>;
+
+    bool Opens = true;
+    std::vector<Step> Script;
+    std::string Shown;
+    int Closed = 0;
+    std::vector<std::optional<Time>> Deadlines;
+    Surface Up;  // the pixels it opened with
+
+    bool Open(std::string_view /*title*/, const Surface& pixels) override
+    {
+        if (Opens) {
+            Up = pixels;
+            Shown += 'u';
+        }
+        return Opens;
+    }
+    void Show(const Surface& pixels) override { Shown += pixels == Up ? 'u' : 'd'; }
+    std::optional<BoxInput> Next(std::optional<Time> deadline) override
+    {
+        Deadlines.push_back(deadline);
+        if (next_ == Script.size()) {
+            return std::nullopt;
+        }
+        const Step& step = Script[next_++];
+        if (std::holds_alternative<Throw>(step)) {
+            throw std::runtime_error("the platform failed");
+        }
+        return std::get<BoxInput>(step);
+    }
+    void Close() override { ++Closed; }
+
+private:
+    std::size_t next_ = 0;
+};
+
+}  // namespace
+
+// The one box loop every backend with a window runs: what each script of
+// input ends in, what was shown on the way, and that the box is closed once
+// whenever it was opened, however the loop ended.
+TEST_F(MessageBoxTest, TheSharedLoopDrawsFollowsTheButtonAndEndsAsTheBoxDoes)
+{
+    const MessageBoxLayout layout = LayOutMessageBox(text, "Game over");
+    const int x = layout.Button.X + 5;
+    const int y = layout.Button.Y + 5;
+    using P = BoxPointer;
+    const PadEvent padA{1, PadControl::A, true};
+    const PadEvent padALetGo{1, PadControl::A, false};
+    struct Row {
+        const char* what;
+        std::vector<ScriptedBox::Step> script;
+        std::optional<BoxResult> result;  // none: it throws
+        std::string shown;
+        bool opens = true;
+    };
+    const Row rows[] = {
+        {"a click on OK", {P{P::Down, x, y}, P{P::Up, x, y}}, BoxResult::Dismissed, "ud"},
+        {"dragged off, let go off the box", {P{P::Down, x, y}, P{P::Move, 0, 0}, P{P::Up, kOffBox, kOffBox}},
+         BoxResult::TimedOut, "uduu"},
+        {"shown again as it is when its window lost it", {P{P::Down, x, y}, BoxRepaint{}, BoxKey{13, false}},
+         BoxResult::Dismissed, "udd"},
+        {"a key held since before the box, then Escape", {BoxKey{13, true}, BoxKey{27, false}},
+         BoxResult::Dismissed, "u"},
+        {"a pad's release, then its press", {padALetGo, padA}, BoxResult::Dismissed, "u"},
+        {"its own close button", {BoxEnd{BoxResult::Dismissed}}, BoxResult::Dismissed, "u"},
+        {"the program told to end while it is held", {P{P::Down, x, y}, BoxEnd{BoxResult::Quit}}, BoxResult::Quit,
+         "ud"},
+        {"the deadline comes first", {P{P::Down, x, y}}, BoxResult::TimedOut, "ud"},
+        {"the platform fails", {P{P::Down, x, y}, Throw{}}, std::nullopt, "ud"},
+        {"it cannot be opened", {}, BoxResult::NotShown, "", false},
+    };
+    const Time deadline = std::chrono::seconds(3);
+    for (const Row& row : rows) {
+        ScriptedBox box;
+        box.Opens = row.opens;
+        box.Script = row.script;
+        std::optional<BoxResult> result;
+        bool threw = false;
+        try {
+            result = RunMessageBox(box, text, "Brennow", "Game over", deadline);
+        } catch (const std::runtime_error&) {
+            threw = true;
+        }
+        EXPECT_EQ(result, row.result) << row.what;
+        EXPECT_EQ(threw, !row.result) << row.what;
+        EXPECT_EQ(box.Shown, row.shown) << row.what;
+        EXPECT_EQ(box.Closed, row.opens ? 1 : 0) << row.what;
+        for (const std::optional<Time>& asked : box.Deadlines) {
+            EXPECT_EQ(asked, deadline) << row.what;
+        }
     }
 }

@@ -23,7 +23,8 @@ using platform::Double;
 // does not grow with the rounds and hide or fake a leak.
 class CountingBackend : public platform::HeadlessBackend {
 public:
-    platform::BoxResult ShowMessageBox(std::string_view /*title*/, std::string_view text) override
+    platform::BoxResult ShowMessageBox(std::string_view /*title*/, std::string_view text,
+                                       std::optional<platform::Time> /*deadline*/) override
     {
         ++Boxes;
         LastText = text;

@@ -1,5 +1,6 @@
 // What the real window's backend computes without a display: its scale, the
-// enlarged frame, and the key codes the game receives.
+// enlarged frame, the key codes the game receives, and what its wait does
+// when SDL's fails.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -7,12 +8,15 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
+#include <vector>
 
 #include "platform/sdl/keys.h"
 #include "platform/core/virtual_keys.h"
 #include "platform/sdl/input_age.h"
 #include "platform/sdl/present.h"
+#include "platform/sdl/wait.h"
 #include "platform/web/keys.h"
 
 using namespace platform;
@@ -228,4 +232,42 @@ TEST(InputAge, InputMadeUpToTheMomentIsDroppedWhateverTheClockAndTheRestIsKept)
         event.type = row.type;
         EXPECT_EQ(ages.Keep(event), row.kept) << row.what;
     }
+}
+
+// The one wait for SDL's events, given a wait that fails: the failure ends
+// the loop with SDL's reason, where it used to spin (the game's loop) or pass
+// for a dismissed box (the box's). A wait that ends empty is the time come.
+TEST(EventWait, AFailedWaitEndsTheLoopWithSdlsReason)
+{
+    static std::vector<int> timeouts;
+    const EventWaitFunction failing = [](SDL_Event* /*event*/, int timeout) {
+        timeouts.push_back(timeout);
+        SDL_SetError("the queue broke");
+        return WaitEnd::Failed;
+    };
+    const EventWaitFunction empty = [](SDL_Event* /*event*/, int timeout) {
+        timeouts.push_back(timeout);
+        return WaitEnd::Empty;
+    };
+    using namespace std::chrono_literals;
+    SDL_Event event;
+    for (const std::optional<Time> wake : {std::optional<Time>(), std::optional<Time>(1500us)}) {
+        try {
+            WaitForEvent(wake, Time{}, event, failing);
+            ADD_FAILURE() << "a failed wait returned";
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), "the wait for input failed: the queue broke");
+        }
+    }
+    EXPECT_FALSE(WaitForEvent(Time(1500us), Time{}, event, empty));
+    EXPECT_FALSE(WaitForEvent(Time{}, Time(5ms), event, empty));  // past: only a look
+    EXPECT_EQ(timeouts, (std::vector<int>{-1, 2, 2, 0}));
+
+    // The loops' own wait, with no pad to read: the same.
+    SdlPads pads;
+    EventsAndPads failingInput(pads, [] { return Time{}; }, failing);
+    PadEvent pad;
+    EXPECT_THROW(failingInput.Next(Time(1s), event, pad), std::runtime_error);
+    EventsAndPads emptyInput(pads, [] { return Time{}; }, empty);
+    EXPECT_EQ(emptyInput.Next(Time{}, event, pad), EventsAndPads::Got::Nothing);
 }

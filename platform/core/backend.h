@@ -1,6 +1,7 @@
 // What the runtime needs of a window system: a clock, input events, a place
 // to present frames and a modal message box. The SDL backend gives the real
-// window; the headless backend gives tests a virtual clock and scripted input.
+// window, the web backend the page's canvas, and the headless backend gives
+// tests a virtual clock and scripted input.
 #pragma once
 
 #include <chrono>
@@ -19,6 +20,12 @@ namespace platform {
 // Shift state bits and mouse button bits, as the handlers receive them.
 enum ShiftMask : int { kShift = 1, kCtrl = 2, kAlt = 4 };
 enum ButtonMask : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+
+// The shift state from which of the modifiers are held, for every backend.
+constexpr int ShiftState(bool shift, bool ctrl, bool alt)
+{
+    return (shift ? kShift : 0) | (ctrl ? kCtrl : 0) | (alt ? kAlt : 0);
+}
 
 struct MouseMoveEvent {
     float X = 0;
@@ -58,6 +65,7 @@ enum class BoxResult {
     Dismissed,  // by its OK button, a key or its own close button
     NotShown,   // it could not be shown at all
     Quit,       // the game window was closed, or the program told to end, while it was open
+    TimedOut,   // its deadline came first (a replay closing it when it was closed)
 };
 
 class Backend {
@@ -81,15 +89,19 @@ public:
         std::uint64_t Generation = 0;
     };
     virtual Canvas ScreenCanvas() { return {}; }
-    // Modal, one OK button; returns once the box has closed.
-    virtual BoxResult ShowMessageBox(std::string_view title, std::string_view text) = 0;
+    // Modal, one OK button; returns once the box has closed, or at the
+    // latest at deadline (none: no limit), a time of Now()'s clock.
+    virtual BoxResult ShowMessageBox(std::string_view title, std::string_view text,
+                                     std::optional<Time> deadline) = 0;
     // Drops the clicks, keys and pad input that arrived while a modal box was
     // open.
     virtual void DiscardInput() = 0;
-    // A seed for the random generator, taken from the clock.
-    virtual std::uint32_t ClockSeed() = 0;
+    // A seed for the random generator, taken from the clock: the wall clock's
+    // and Now()'s together, unless a backend has its own.
+    virtual std::uint32_t ClockSeed() { return platform::ClockSeed(Now()); }
     // Puts the window on the screen, once the form it shows has loaded: a
-    // form's Load runs before anything of it is seen. Again: nothing.
+    // form's Load runs before anything of it is seen. Called again, it does
+    // nothing.
     virtual void ShowWindow() {}
 };
 

@@ -7,12 +7,15 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/backend.h"
 #include "platform/core/gamepad.h"
 #include "platform/graphics/surface.h"
 #include "platform/graphics/text.h"
 
 namespace platform {
+
+// Whether a key (the old desktop's code) dismisses the box: Enter, Space and
+// Escape, as the old desktop's default button took them.
+bool DismissesBox(int virtualKey);
 
 // Where everything of one box goes, worked out from its text.
 struct MessageBoxLayout {
@@ -32,6 +35,9 @@ struct MessageBoxLayout {
 // The text is broken at its line breaks and wrapped at spaces where a line
 // would be wider than the box may grow.
 MessageBoxLayout LayOutMessageBox(const TextRenderer& renderer, std::string_view text);
+
+// Where OK is in a box's client area of that size: centred, at the foot.
+Rect MessageBoxButtonPlace(int width, int height);
 
 // The client area of the box; pressed draws the button held down.
 Surface DrawMessageBox(const MessageBoxLayout& layout, bool pressed);

@@ -3,6 +3,7 @@
 // opened the box has returned.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "platform/core/backend.h"
@@ -15,8 +16,9 @@ public:
     bool QuitRequested() const { return quitRequested_; }
 
     // Shows the box through backend, open for exactly as long as the backend
-    // shows it, however that ends.
-    BoxResult Show(Backend& backend, std::string_view title, std::string_view text)
+    // shows it, however that ends; at the latest until deadline.
+    BoxResult Show(Backend& backend, std::string_view title, std::string_view text,
+                   std::optional<Time> deadline = std::nullopt)
     {
         struct Scope {
             bool& open;
@@ -25,7 +27,7 @@ public:
             Scope(const Scope&) = delete;
             Scope& operator=(const Scope&) = delete;
         } scope(open_);
-        const BoxResult result = backend.ShowMessageBox(title, text);
+        const BoxResult result = backend.ShowMessageBox(title, text, deadline);
         if (result == BoxResult::Quit) {
             quitRequested_ = true;
         }

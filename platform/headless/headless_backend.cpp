@@ -18,10 +18,18 @@ std::optional<InputEvent> HeadlessBackend::WaitEvent(std::optional<Time> deadlin
     return std::nullopt;
 }
 
-BoxResult HeadlessBackend::ShowMessageBox(std::string_view title, std::string_view text)
+BoxResult HeadlessBackend::ShowMessageBox(std::string_view title, std::string_view text,
+                                          std::optional<Time> deadline)
 {
     boxes_.push_back({std::string(title), std::string(text), now_});
-    return OnMessageBox ? OnMessageBox(boxes_.back()).Result : BoxResult::Dismissed;
+    if (OnMessageBox) {
+        return OnMessageBox(boxes_.back()).Result;
+    }
+    if (deadline) {
+        now_ = std::max(now_, *deadline);
+        return BoxResult::TimedOut;
+    }
+    return BoxResult::Dismissed;
 }
 
 void HeadlessBackend::DiscardInput()

@@ -28,7 +28,7 @@ public:
         changed_.assign(changed.begin(), changed.end());
         ++presented_;
     }
-    BoxResult ShowMessageBox(std::string_view title, std::string_view text) override;
+    BoxResult ShowMessageBox(std::string_view title, std::string_view text, std::optional<Time> deadline) override;
     void DiscardInput() override;
     std::uint32_t ClockSeed() override;
     void ShowWindow() override { shown_ = true; }
@@ -49,7 +49,7 @@ public:
         BoxResult Result;
     };
     // Called while the box is open, before it closes. By default the box is
-    // dismissed at once.
+    // dismissed at once, or with a deadline, at the deadline and TimedOut.
     std::function<BoxAnswer(const MessageBox&)> OnMessageBox;
 
     const Surface& Frame() const { return frame_; }

@@ -7,9 +7,7 @@
 #include "platform/sdl/window_system.h"
 
 #include <algorithm>
-#include <memory>
 #include <string>
-#include <vector>
 
 namespace platform {
 
@@ -52,157 +50,153 @@ SDL_Point Centre(SDL_Window* owner, int width, int height)
 
 }  // namespace
 
-BoxResult RunMessageBox(SDL_Window* owner, WindowPtr& box, const TextRenderer& renderer, std::string_view title,
-                        std::string_view text, SdlPads& pads, const std::function<Time()>& now)
+void SdlBoxWindow::Fit()
 {
-    const MessageBoxLayout layout = LayOutMessageBox(renderer, text);
-    const SDL_Point at = Centre(owner, layout.Width, layout.Height);
+    scale_ = game_.Layout().Scale;
+    const int width = pixels_.Width() * scale_;
+    const int height = pixels_.Height() * scale_;
+    const SDL_Point at = Centre(owner_, width, height);
+    SDL_SetWindowSize(box_.get(), width, height);
+    SDL_SetWindowPosition(box_.get(), at.x, at.y);
+}
+
+bool SdlBoxWindow::Open(std::string_view title, const Surface& pixels)
+{
+    pixels_ = pixels;
+    scale_ = game_.Layout().Scale;
+    const int width = pixels.Width() * scale_;
+    const int height = pixels.Height() * scale_;
+    const SDL_Point at = Centre(owner_, width, height);
     const std::string caption(title);
-    if (box) {  // kept from the last box
-        SDL_SetWindowTitle(box.get(), caption.c_str());
-        SDL_SetWindowSize(box.get(), layout.Width, layout.Height);
-        SDL_SetWindowPosition(box.get(), at.x, at.y);
+    if (box_) {  // kept from the last box
+        SDL_SetWindowTitle(box_.get(), caption.c_str());
+        SDL_SetWindowSize(box_.get(), width, height);
+        SDL_SetWindowPosition(box_.get(), at.x, at.y);
     } else {
-        box.reset(window_system::CreateDialog(caption.c_str(), at.x, at.y, layout.Width, layout.Height, owner));
-        if (!box) {
-            return BoxResult::NotShown;
+        box_.reset(window_system::CreateDialog(caption.c_str(), at.x, at.y, width, height, owner_));
+        if (!box_) {
+            return false;
         }
     }
-    // However the box ends, its window goes, or hides until the next box.
-    struct Closer {
-        WindowPtr& box;
-        ~Closer()
-        {
-            if (window_system::KeepsDialogs()) {
-                SDL_HideWindow(box.get());
-            } else {
-                box.reset();
-            }
-        }
-    } closer{box};
-    window_system::OnlyCloseButton(box.get());
-    window_system::Show(box.get());
+    window_system::OnlyCloseButton(box_.get());
+    window_system::Show(box_.get());
     // Wayland takes a window's parent only once the window is shown, so the
     // box becomes the game window's child here (elsewhere this repeats what
     // CreateDialog set): kept over it, and centred on it where the
     // compositor does that for dialogs.
-    SDL_SetWindowModalFor(box.get(), owner);
-    Surface picture = DrawMessageBox(layout, false);
-    if (!ShowOnWindow(box.get(), picture)) {
-        return BoxResult::NotShown;
+    SDL_SetWindowModalFor(box_.get(), owner_);
+    Enlarge(pixels, scale_, enlarged_);
+    if (!ShowOnWindow(box_.get(), scale_ == 1 ? pixels : enlarged_)) {
+        Close();
+        return false;
     }
-    SDL_RaiseWindow(box.get());
+    SDL_RaiseWindow(box_.get());
+    boxId_ = SDL_GetWindowID(box_.get());
+    ownerId_ = SDL_GetWindowID(owner_);
+    return true;
+}
 
-    const Uint32 boxId = SDL_GetWindowID(box.get());
-    const Uint32 ownerId = SDL_GetWindowID(owner);
-    MessageBoxButton button(layout.Button);
-    // What the button made of an event: the box done, or drawn again.
-    const auto followed = [&](MessageBoxButton::Outcome outcome) {
-        if (outcome == MessageBoxButton::Outcome::Redraw) {
-            picture = DrawMessageBox(layout, button.Pressed());
-            ShowOnWindow(box.get(), picture);
-        }
-        return outcome == MessageBoxButton::Outcome::Dismiss;
-    };
-    // A release off the box is off the button.
-    constexpr int kOff = -1;
-    std::vector<PadEvent> padInput;
-    for (;;) {
-        // The pads are read here too, at their pace.
-        padInput.clear();
-        pads.Sample(now(), padInput);
-        for (const PadEvent& pad : padInput) {
-            if (followed(button.Pad(pad))) {
-                return BoxResult::Dismissed;
-            }
-        }
-        SDL_Event event;
-        int got = 0;
-        if (const std::optional<Time> sample = pads.NextSample(); !sample) {
-            got = SDL_WaitEvent(&event);
-        } else if (const std::int32_t milliseconds = WaitMilliseconds(*sample, now()); milliseconds == 0) {
-            got = SDL_PollEvent(&event);
-        } else {
-            got = SDL_WaitEventTimeout(&event, milliseconds);
-        }
-        window_system::CheckDisplay();
-        if (got == 0) {
-            if (!pads.NextSample()) {
-                break;  // the event queue failed
-            }
-            continue;
-        }
-        if (pads.Handle(event, padInput)) {
-            continue;  // a pad plugged in or out: its releases close nothing
-        }
-        bool dismissed = false;
-        switch (event.type) {
-        case SDL_QUIT:  // a signal, or the last window's close
-            return BoxResult::Quit;
-        case SDL_WINDOWEVENT:
-            if (event.window.windowID == ownerId) {
-                switch (event.window.event) {
-                case SDL_WINDOWEVENT_CLOSE:
-                    return BoxResult::Quit;
-                case SDL_WINDOWEVENT_FOCUS_GAINED:
-                    SDL_RaiseWindow(box.get());  // the box keeps the focus while it is open
-                    pads.SampleSoon();
-                    [[fallthrough]];
-                case SDL_WINDOWEVENT_FOCUS_LOST:  // Wayland: see the game window's events
-                case SDL_WINDOWEVENT_EXPOSED:
-                    SDL_UpdateWindowSurface(owner);  // it still holds the last frame
-                    break;
-                default:
-                    break;
-                }
-            } else if (event.window.windowID == boxId) {
-                switch (event.window.event) {
-                case SDL_WINDOWEVENT_CLOSE:
-                    return BoxResult::Dismissed;
-                case SDL_WINDOWEVENT_EXPOSED:
-                case SDL_WINDOWEVENT_SHOWN:  // Wayland may have lost what was drawn before
-                case SDL_WINDOWEVENT_SIZE_CHANGED:
-                case SDL_WINDOWEVENT_FOCUS_GAINED:  // Wayland: a new configuration needs a new frame
-                case SDL_WINDOWEVENT_FOCUS_LOST:
-                    if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-                        pads.SampleSoon();
-                    }
-                    ShowOnWindow(box.get(), picture);
-                    break;
-                default:
-                    break;
-                }
-            }
-            break;
-        case SDL_KEYDOWN:
-            if (event.key.windowID == boxId) {
-                dismissed = followed(button.Key(VirtualKeyCode(event.key.keysym), event.key.repeat != 0));
-            }
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-            if (event.button.windowID == boxId && event.button.button == SDL_BUTTON_LEFT) {
-                dismissed = followed(button.PointerDown(event.button.x, event.button.y));
-            }
-            break;
-        case SDL_MOUSEMOTION:
-            if (event.motion.windowID == boxId) {
-                dismissed = followed(button.PointerMove(event.motion.x, event.motion.y));
-            }
-            break;
-        case SDL_MOUSEBUTTONUP:
-            if (event.button.button == SDL_BUTTON_LEFT) {
-                const bool onBox = event.button.windowID == boxId;
-                dismissed = followed(button.PointerUp(onBox ? event.button.x : kOff, onBox ? event.button.y : kOff));
-            }
-            break;
-        default:
-            break;  // everything else, and all input to the game window, is dropped
-        }
-        if (dismissed) {
-            return BoxResult::Dismissed;
-        }
+void SdlBoxWindow::Show(const Surface& pixels)
+{
+    if (&pixels != &pixels_) {
+        pixels_ = pixels;
     }
-    return BoxResult::Dismissed;  // the event queue failed: go on as after OK
+    if (scale_ == 1) {
+        ShowOnWindow(box_.get(), pixels_);
+        return;
+    }
+    Enlarge(pixels_, scale_, enlarged_);
+    ShowOnWindow(box_.get(), enlarged_);
+}
+
+void SdlBoxWindow::Close()
+{
+    if (window_system::KeepsDialogs()) {
+        SDL_HideWindow(box_.get());
+    } else {
+        box_.reset();
+    }
+}
+
+std::optional<BoxInput> SdlBoxWindow::Next(std::optional<Time> deadline)
+{
+    return input_.Next<BoxInput>(deadline, [this](const SDL_Event& event) { return Take(event); });
+}
+
+std::optional<BoxInput> SdlBoxWindow::Take(const SDL_Event& event)
+{
+    switch (event.type) {
+    case SDL_QUIT:  // a signal, or the last window's close
+        return BoxEnd{BoxResult::Quit};
+    case SDL_WINDOWEVENT:
+        if (event.window.windowID == ownerId_) {
+            switch (event.window.event) {
+            case SDL_WINDOWEVENT_CLOSE:
+                return BoxEnd{BoxResult::Quit};
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                SDL_RaiseWindow(box_.get());  // the box keeps the focus while it is open
+                [[fallthrough]];
+            case SDL_WINDOWEVENT_FOCUS_LOST:  // Wayland: see the game window's events
+            case SDL_WINDOWEVENT_EXPOSED:
+            case SDL_WINDOWEVENT_SIZE_CHANGED:  // its pixels made anew, empty
+                game_.ShowAgain();
+                break;
+            default:
+                break;
+            }
+        } else if (event.window.windowID == boxId_) {
+            switch (event.window.event) {
+            case SDL_WINDOWEVENT_CLOSE:
+                return BoxEnd{BoxResult::Dismissed};
+            case SDL_WINDOWEVENT_EXPOSED:
+            case SDL_WINDOWEVENT_SHOWN:  // Wayland may have lost what was drawn before
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+            case SDL_WINDOWEVENT_FOCUS_GAINED:  // Wayland: a new configuration needs a new frame
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                return BoxRepaint{};
+            default:
+                break;
+            }
+        }
+        break;
+    case SDL_KEYDOWN:
+        if (event.key.windowID == boxId_) {
+            // Full screen and zoom change the window, never the box: Alt+Enter
+            // does not dismiss it.
+            if (const WindowKey key = WindowKeyFor(event.key.keysym.sym, event.key.keysym.mod, event.key.repeat != 0);
+                key != WindowKey::None) {
+                if (mode_.Apply(key)) {
+                    game_.ShowAgain();
+                    Fit();
+                    return BoxRepaint{};
+                }
+                break;
+            }
+            return BoxKey{VirtualKeyCode(event.key.keysym), event.key.repeat != 0};
+        }
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        if (event.button.windowID == boxId_ && event.button.button == SDL_BUTTON_LEFT) {
+            return BoxPointer{BoxPointer::Down, event.button.x / scale_, event.button.y / scale_};
+        }
+        break;
+    case SDL_MOUSEMOTION:
+        if (event.motion.windowID == boxId_) {
+            return BoxPointer{BoxPointer::Move, event.motion.x / scale_, event.motion.y / scale_};
+        }
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (event.button.button == SDL_BUTTON_LEFT) {
+            // A release off the box is off the button.
+            const bool onBox = event.button.windowID == boxId_;
+            return BoxPointer{BoxPointer::Up, onBox ? event.button.x / scale_ : kOffBox,
+                              onBox ? event.button.y / scale_ : kOffBox};
+        }
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;  // everything else, and all input to the game window, is dropped
 }
 
 }  // namespace platform

@@ -34,8 +34,8 @@ void ReportFailure(std::string_view title, std::string_view reason)
 }
 
 SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::span<const unsigned char> icon,
-                       const TextRenderer& text)
-    : text_(text), start_(std::chrono::steady_clock::now())
+                       const TextRenderer& text, const WindowRequest& request)
+    : text_(text), input_(pads_, [this] { return Now(); }), start_(std::chrono::steady_clock::now())
 {
     // The click that activates the window counts, as it did on the old desktop.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
@@ -58,22 +58,14 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
     }
     // On a dense display the playfield is shown larger, with crisp pixels;
     // the game still sees its own pixels. Never larger than the screen.
-    const int display = std::max(SDL_GetWindowDisplayIndex(window_), 0);
     float dotsPerInch = window_system::DotsPerInch(window_);
     if (dotsPerInch == 0) {
-        SDL_GetDisplayDPI(display, nullptr, &dotsPerInch, nullptr);
+        SDL_GetDisplayDPI(std::max(SDL_GetWindowDisplayIndex(window_), 0), nullptr, &dotsPerInch, nullptr);
     }
-    int scale = ScaleFor(SDL_getenv("GDK_SCALE"), dotsPerInch);
-    SDL_Rect usable{};
-    if (SDL_GetDisplayUsableBounds(display, &usable) == 0) {
-        while (scale > 1 && (width * scale > usable.w || height * scale > usable.h)) {
-            --scale;
-        }
-    }
-    if (scale > 1) {
-        SDL_SetWindowSize(window_, width * scale, height * scale);
-    }
-    pixels_.emplace(window_, width, height, scale);
+    pixels_.emplace(window_, width, height, 1);
+    mode_.emplace(window_, *pixels_, ScaleFor(SDL_getenv("GDK_SCALE"), dotsPerInch), request.Scale);
+    pointer_.Width = width;
+    pointer_.Height = height;
     if (!icon.empty()) {
         SDL_RWops* rw = SDL_RWFromConstMem(icon.data(), static_cast<int>(icon.size()));
         std::unique_ptr<SDL_Surface, SurfaceDeleter> picture(IMG_Load_RW(rw, 1));
@@ -82,6 +74,9 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
         }
     }
     window_system::OnlyCloseButton(window_);
+    if (request.FullScreen) {
+        mode_->SetFullScreen(true);
+    }
 }
 
 void SdlBackend::ShowWindow()
@@ -113,45 +108,25 @@ std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
     if (shown_) {
         pads_.Start(Now());  // once the first frame shows: it costs a few milliseconds
     }
-    for (;;) {
-        if (padNext_ < padInput_.size()) {
-            return padInput_[padNext_++];
-        }
-        padInput_.clear();
-        padNext_ = 0;
-        pads_.Sample(Now(), padInput_);
-        if (!padInput_.empty()) {
-            continue;
-        }
-        // The wait ends for the deadline, or earlier to read the pads.
-        std::optional<Time> wake = deadline;
-        if (const std::optional<Time> sample = pads_.NextSample(); sample && (!wake || *sample < *wake)) {
-            wake = sample;
-        }
-        SDL_Event event;
-        int got = 0;
-        if (!wake) {
-            got = SDL_WaitEvent(&event);
-        } else if (const std::int32_t milliseconds = WaitMilliseconds(*wake, Now()); milliseconds == 0) {
-            got = SDL_PollEvent(&event);
-        } else {
-            got = SDL_WaitEventTimeout(&event, milliseconds);
-        }
-        window_system::CheckDisplay();
-        if (got == 0) {
-            if (wake == deadline || (deadline && WaitMilliseconds(*deadline, Now()) == 0)) {
-                return std::nullopt;
+    return input_.Next<InputEvent>(deadline, [this](const SDL_Event& event) -> std::optional<InputEvent> {
+        if (event.type == SDL_KEYDOWN && event.key.windowID == SDL_GetWindowID(window_)) {
+            // The form hears the key as well, as it hears every key.
+            const WindowKey key = WindowKeyFor(event.key.keysym.sym, event.key.keysym.mod, event.key.repeat != 0);
+            if (mode_->Apply(key) && key == WindowKey::ToggleFullScreen) {
+                settledAt_ = SDL_GetTicks() + kSettling;
             }
-            continue;  // time to read the pads
         }
-        if (pads_.Handle(event, padInput_)) {
-            continue;
+        // Until the window manager has placed the window anew, X tells the
+        // pointer against the window's old place, and SDL pins it to the
+        // window's new size: a pointer resting anywhere seems to move over
+        // the playfield. A drag goes on.
+        if (event.type == SDL_MOUSEMOTION && event.motion.state == 0 && settledAt_ &&
+            !SDL_TICKS_PASSED(event.motion.timestamp, *settledAt_)) {
+            return std::nullopt;
         }
-        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-            pads_.SampleSoon();
-        }
-        return Translate(event, SDL_GetWindowID(window_), pixels_->Scale());
-    }
+        pointer_.At = pixels_->Layout();
+        return Translate(event, SDL_GetWindowID(window_), pointer_);
+    });
 }
 
 Backend::Canvas SdlBackend::ScreenCanvas()
@@ -164,9 +139,14 @@ void SdlBackend::Present(const Surface& frame, std::span<const Rect> changed)
     pixels_->Present(frame, changed);
 }
 
-BoxResult SdlBackend::ShowMessageBox(std::string_view title, std::string_view text)
+BoxResult SdlBackend::ShowMessageBox(std::string_view title, std::string_view text, std::optional<Time> deadline)
 {
-    return RunMessageBox(window_, box_, text_, title, text, pads_, [this] { return Now(); });
+    // The window's own pixels, which frames may be composed straight into,
+    // go with a toggle or a zoom while the box is open: a copy shows them
+    // again.
+    pixels_->KeepFrame();
+    SdlBoxWindow box(window_, box_, *pixels_, *mode_, pads_, [this] { return Now(); });
+    return RunMessageBox(box, text_, title, text, deadline);
 }
 
 void SdlBackend::DiscardInput()
@@ -178,13 +158,7 @@ void SdlBackend::DiscardInput()
     SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
     // The pads were read for the box while it was open; what was read
     // before it opened and not yet handed over is dropped too.
-    padInput_.clear();
-    padNext_ = 0;
-}
-
-std::uint32_t SdlBackend::ClockSeed()
-{
-    return platform::ClockSeed(Now());
+    input_.DropPads();
 }
 
 }  // namespace platform

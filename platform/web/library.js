@@ -1,5 +1,5 @@
-// The page's side of the web backend (platform/web/web_backend.cpp), linked
-// with --js-library. The page's parts, by id: #canvas the playfield, #modal
+// The page's side of the web backend (platform/web/), linked with
+// --js-library, as pointer.js is. The page's parts, by id: #canvas the playfield, #modal
 // the layer that holds the box over it and takes every click while the box
 // is open, #box the box's pixels, #box-title its title, #stage everything of
 // the game, #failure where a report goes when the game ends by an error.
@@ -77,13 +77,18 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  // Part of an RGBA frame width x height onto the playfield's canvas.
+  // Part of an RGBA frame width x height onto the playfield's canvas. The
+  // page is told of the first, which takes over from its first look.
   brennow_put: function(pixels, width, height, x, y, w, h) {
-    if (!Module['brennowContext']) {
+    const first = !Module['brennowContext'];
+    if (first) {
       Module['brennowContext'] = document.getElementById('canvas').getContext('2d', {alpha: false});
     }
     const image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height);
     Module['brennowContext'].putImageData(image, 0, 0, x, y, w, h);
+    if (first && Module['brennowDrawn']) {
+      Module['brennowDrawn']();
+    }
   },
 
   brennow_open_box: function(title, width, height) {
@@ -122,91 +127,6 @@ mergeInto(LibraryManager.library, {
     HEAPF64[(place >> 3) + 1] = r.top;
     HEAPF64[(place >> 3) + 2] = r.width;
     HEAPF64[(place >> 3) + 3] = r.height;
-  },
-
-  // Pointer input, the mouse's and a finger's alike, on the playfield
-  // (target 0) and on the box's layer (target 1), handed to brennow_pointer
-  // in web_backend.cpp with the page point; the backend maps it to a pixel.
-  // A press is followed to its release wherever that happens: the element
-  // captures the pointer, as the desktop's window keeps a held mouse. One
-  // press at a time: a second finger is ignored until the first lifts. A
-  // finger is the mouse with its left button held: put down, it moves the
-  // pointer there and presses; lifted, it releases; cancelled by the system,
-  // it releases without a click. Pointer events rather than html5's touch
-  // callbacks, so that the mouse and the finger take one road, capture
-  // included, and the browser's mouse emulation of a tap has no listener.
-  brennow_listen_pointers: function(backend) {
-    const MOVE = 0;
-    const DOWN = 1;
-    const UP = 2;
-    const CANCEL = 3;
-    const LEFT = 1;
-    const shift = (e) => (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0);
-    // The browser's buttons 0 left, 1 middle, 2 right as the game's bits.
-    const bit = (button) => [1, 4, 2][button] || 0;
-    const listeners = [];
-    [['canvas', 0], ['modal', 1]].forEach(function([id, target]) {
-      const element = document.getElementById(id);
-      let held = null;  // the pointer followed: its id, and whether it is a finger
-      const send = (kind, e, button, buttons) =>
-        _brennow_pointer(backend, target, kind, e.clientX, e.clientY, button, buttons, shift(e));
-      const handlers = {
-        pointerdown: (e) => {
-          const finger = e.pointerType === 'touch';
-          const button = finger ? LEFT : bit(e.button);
-          if (held !== null || button === 0) {
-            return;
-          }
-          held = {id: e.pointerId, finger};
-          element.setPointerCapture(e.pointerId);
-          if (finger) {
-            send(MOVE, e, 0, 0);
-          }
-          send(DOWN, e, button, finger ? LEFT : e.buttons & 7);
-        },
-        pointermove: (e) => {
-          if (held === null) {
-            if (e.pointerType !== 'touch' && e.buttons === 0) {
-              send(MOVE, e, 0, 0);  // the mouse over the element, no button held
-            }
-            return;
-          }
-          if (e.pointerId !== held.id) {
-            return;
-          }
-          if (!held.finger && bit(e.button) !== 0) {
-            // Another button of the held mouse went down or up.
-            send(e.buttons & bit(e.button) ? DOWN : UP, e, bit(e.button), e.buttons & 7);
-          }
-          send(MOVE, e, 0, held.finger ? LEFT : e.buttons & 7);
-        },
-        pointerup: (e) => {
-          if (held !== null && e.pointerId === held.id) {
-            const button = held.finger ? LEFT : bit(e.button);
-            held = null;
-            send(UP, e, button, 0);
-          }
-        },
-        pointercancel: (e) => {
-          if (held !== null && e.pointerId === held.id) {
-            held = null;
-            send(CANCEL, e, LEFT, 0);
-          }
-        },
-      };
-      Object.keys(handlers).forEach(function(type) {
-        element.addEventListener(type, handlers[type]);
-        listeners.push([element, type, handlers[type]]);
-      });
-    });
-    Module['brennowPointers'] = listeners;
-  },
-
-  brennow_unlisten_pointers: function() {
-    (Module['brennowPointers'] || []).forEach(function([element, type, handler]) {
-      element.removeEventListener(type, handler);
-    });
-    Module['brennowPointers'] = null;
   },
 
   // Whether the page has the parts the game needs. emscripten's html5 calls

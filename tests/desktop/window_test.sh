@@ -441,6 +441,24 @@ no_display_case() {
     fi
 }
 
+# The wait for input fails (the preload breaks it): the game ends at once with
+# status 1 and SDL's reason on stderr, rather than spinning in its loop.
+case_wait_fails() {
+    local err=$WT_DIR/wait-fails.err status asan
+    asan=$(ldd "$GAME" | awk '$1 ~ /^libasan\./ { print $3 }')
+    timeout -k 2 $((5 * SLOW)) env LD_PRELOAD="${asan:+$asan }$NO_BOX" BRENNOW_TEST_WAIT_FAILS=1 "$GAME" \
+        >/dev/null 2>"$err"
+    status=$?
+    if ((status == 124 || status == 137)); then
+        wt_note "the game was still running after $((5 * SLOW))s"
+        return 1
+    fi
+    if ((status != 1)) || ! grep -q "the wait for input failed: the test breaks the event queue" "$err"; then
+        wt_note "status $status, and on stderr: $(head -c 500 "$err")"
+        return 1
+    fi
+}
+
 # A display that asks for twice the pixels shows the playfield twice as large,
 # each pixel a crisp square; the pointer still steers in playfield pixels
 # (window pixel 601 is playfield pixel 300).
@@ -463,6 +481,169 @@ case_scaled() {
     xdotool mousemove --window "$GAME_WIN" $((OBSTACLE_POINT[0] * 2)) $((OBSTACLE_POINT[1] * 2))
     xdotool mousemove --window "$GAME_WIN" $((FREE_POINT[0] * 2 + 1)) $((FREE_POINT[1] * 2 + 1))
     wt_wait_matches "$GAME_WIN" "$WT_DIR/scaled-expected.png" "$WT_DIR/scaled-shot.png"
+}
+
+# --- full screen and zoom, on a 1920 x 1080 screen -----------------------------
+
+# The kept setting NAME is VALUE.
+kept_is() {
+    grep -qx "$1 = $2" "$XDG_CONFIG_HOME/brennow/settings.conf" 2>/dev/null
+}
+
+# The key-downs the form hears for xdotool's keys (every key reaches it, and
+# moves the figure's walk on).
+readonly F11=key:122 ALT_ENTER="key:18 key:13"
+
+# F11 and Alt+Enter each take the window to full screen and back: the
+# playfield at 3x, centred on black; back at the size and place it had, with
+# only the close button again. In full screen the pointer steers in the
+# playfield's pixels (root pixel 264 + 3 x 300 is playfield pixel 300) and
+# the border drops moves. A held key toggles once. Full screen is kept for
+# the next start, where --window wins over it.
+case_full_screen() {
+    local failed=0 x y hints='_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x24, 0x1a, 0x0, 0x0' keys=() key
+    WT_SCREEN=1920x1080x24 wt_restart_display || return 1
+    wt_start_game "$GAME" || return 1
+    wt_focus "$GAME_WIN" || return 1
+    wt_geometry "$GAME_WIN" || return 1
+    x=$WT_X y=$WT_Y
+    # The pointer rests where neither the window nor the playfield in full
+    # screen will be. While the window leaves full screen SDL hears it over
+    # the window at 1x before the window is back: there it is over the score.
+    xdotool mousemove $((SCORE_LABEL[0] + 16)) $((SCORE_LABEL[1] + 12))
+    for key in F11 alt+Return; do
+        if [[ $key == F11 ]]; then
+            read -ra pressed <<<"$F11"
+        else
+            read -ra pressed <<<"$ALT_ENTER"
+        fi
+        xdotool key "$key"
+        keys+=("${pressed[@]}")
+        wt_wait_size 1920 1080 || return 1
+        if xprop -id "$GAME_WIN" _MOTIF_WM_HINTS | grep -q ' = '; then
+            wt_note "the Motif hints stay in full screen"
+            failed=1
+        fi
+        wt_wait_enlarged 3 264 16 "fs-$key" "${keys[@]}" || failed=1
+        xdotool key "$key"
+        keys+=("${pressed[@]}")
+        wt_wait_size 464 349 || return 1
+        if ! wt_geometry "$GAME_WIN" || [[ "$WT_X $WT_Y" != "$x $y" ]]; then
+            wt_note "back at $WT_X $WT_Y, not $x $y"
+            failed=1
+        fi
+        [[ $(xprop -id "$GAME_WIN" _MOTIF_WM_HINTS) == "$hints" ]] || { wt_note "no Motif hints again"; failed=1; }
+        wt_size_pinned "$GAME_WIN" 464 349 || failed=1
+        wt_wait_enlarged 1 0 0 "window-$key" "${keys[@]}" || failed=1
+    done
+    kept_is fullscreen no || { wt_note "full screen left is not kept"; failed=1; }
+    # Moves on the black border are dropped; once the window has settled in
+    # full screen (a pointer resting through the change is not heard), the
+    # pointer steers in the playfield's pixels.
+    xdotool key F11 key Right
+    wt_wait_size 1920 1080 || return 1
+    sleep 0.5
+    xdotool mousemove 100 500 mousemove $((264 + 3 * FREE_POINT[0] + 2)) $((16 + 3 * FREE_POINT[1] + 1))
+    wt_wait_enlarged 3 264 16 fs-steered "${keys[@]}" $F11 key:39 "move:${FREE_POINT[0]},${FREE_POINT[1]}" || failed=1
+    kept_is fullscreen yes || { wt_note "full screen is not kept"; failed=1; }
+    # Held, with the key's repeats, the key toggles once.
+    xdotool keydown F11 sleep 1 keyup F11
+    sleep 0.3
+    wt_size_is 464 349 || { wt_note "a held F11 left the window ${WT_W}x$WT_H"; failed=1; }
+    xdotool key F11
+    wt_wait_size 1920 1080 || return 1
+    wt_stop_game
+    wt_start_game "$GAME" || return 1
+    wt_wait_size 1920 1080 || { wt_note "the kept full screen was not found again"; failed=1; }
+    wt_stop_game
+    wt_start_game "$GAME" --window || return 1
+    sleep 0.5
+    wt_size_is 464 349 || { wt_note "--window did not win over the kept full screen"; failed=1; }
+    kept_is fullscreen yes || { wt_note "--window was kept"; failed=1; }
+    return "$failed"
+}
+
+# _box_is W H: the box is shown at W x H.
+_box_is() {
+    wt_find_box && wt_geometry "$BOX_WIN" && [[ "${WT_W}x$WT_H" == "$1x$2" ]]
+}
+
+# In full screen a lost round's box opens over the playfield at its scale,
+# crisp, with the focus. F11 and Alt+Enter in the box take the window out of
+# full screen and back, and a zoom key zooms, the box with them; none
+# dismisses it. Enter does, and the game waits for the next round, still in
+# full screen.
+case_box_full_screen() {
+    local failed=0 bw bh key scale size
+    "$BOX_TOOL" "$WT_DIR/fsbox.ppm" "$LOST_AT_ZERO" || return 1
+    read -r bw bh < <(identify -format '%w %h\n' "$WT_DIR/fsbox.ppm") || return 1
+    "$FRAME" "$WT_DIR/fs-waiting.ppm" || return 1
+    wt_crop "$WT_DIR/fs-waiting.ppm" "$WT_DIR/fs-waiting-below.png" "${BELOW_OBSTACLES[@]}" || return 1
+    convert "$WT_DIR/fs-waiting-below.png" -sample 300% "$WT_DIR/fs-waiting-below-3.png" || return 1
+    WT_SCREEN=1920x1080x24 wt_restart_display || return 1
+    wt_start_game "$GAME" --fullscreen || return 1
+    wt_wait_size 1920 1080 || return 1
+    wt_focus "$GAME_WIN" || return 1
+    aim_figure
+    xdotool mousemove $((264 + 3 * PROMPT_POINT[0] + 1)) $((16 + 3 * PROMPT_POINT[1] + 1)) click 1
+    wt_wait_until "$WT_TIMEOUT" "the message box" wt_find_box || return 1
+    wt_wait_until "$WT_TIMEOUT" "the message box to get the focus" wt_has_focus "$BOX_WIN" || return 1
+    for step in none:3:1920x1080 F11:1:464x349 ctrl+equal:2:928x698 alt+Return:3:1920x1080; do
+        IFS=: read -r key scale size <<<"$step"
+        [[ $key == none ]] || xdotool key "$key"
+        wt_wait_size "${size%x*}" "${size#*x}" || { failed=1; continue; }
+        wt_wait_until "$WT_TIMEOUT" "the box at ${scale}x" _box_is $((bw * scale)) $((bh * scale)) || failed=1
+        convert "$WT_DIR/fsbox.ppm" -sample "$((scale * 100))%" "$WT_DIR/fsbox-$scale.png" || return 1
+        # Shot from the screen, so it is seen over the game window.
+        wt_wait_matches "$BOX_WIN" "$WT_DIR/fsbox-$scale.png" "$WT_DIR/fsbox-$key-shot.png" || failed=1
+    done
+    ((failed == 0)) || return 1
+    key_in_box Return || return 1
+    wt_wait_until "$WT_TIMEOUT" "the message box to close" wt_no_box || return 1
+    wt_size_is 1920 1080 || { wt_note "the game left full screen"; return 1; }
+    wt_wait_matches "$GAME_WIN" "$WT_DIR/fs-waiting-below-3.png" "$WT_DIR/fs-waiting-shot.png" \
+        $((264 + 3 * BELOW_OBSTACLES[0])) $((16 + 3 * BELOW_OBSTACLES[1])) $((3 * BELOW_OBSTACLES[2])) \
+        $((3 * BELOW_OBSTACLES[3]))
+}
+
+# Ctrl+= and Ctrl+- step the window through the whole scales that fit the
+# work area (on 1080 rows with openbox's title bar, 3x at most), each crisp
+# and pinned; the keypad's + and - too; Ctrl+0 goes back to the first size.
+# The zoom is kept for the next start; --scale wins over it for its run, and
+# one too large is lowered to the largest that fits, with one line saying so.
+case_zoom() {
+    local failed=0 step size code keys=()
+    WT_SCREEN=1920x1080x24 wt_restart_display || return 1
+    wt_start_game "$GAME" || return 1
+    wt_focus "$GAME_WIN" || return 1
+    xdotool mousemove 1919 0  # where the growing window will not be
+    for step in ctrl+equal:187:928x698 ctrl+KP_Add:107:1392x1047 ctrl+equal:187:1392x1047 \
+        ctrl+minus:189:928x698 ctrl+KP_Subtract:109:464x349 ctrl+minus:189:464x349 ctrl+equal:187:928x698 \
+        ctrl+0:48:464x349 ctrl+equal:187:928x698; do
+        IFS=: read -r key code size <<<"$step"
+        xdotool key "$key"
+        keys+=(key:17 "key:$code")
+        sleep 0.2
+        wt_wait_size "${size%x*}" "${size#*x}" || { failed=1; continue; }
+        wt_size_pinned "$GAME_WIN" "${size%x*}" "${size#*x}" || failed=1
+        wt_wait_enlarged $((${size%x*} / 464)) 0 0 "zoom-${#keys[@]}" "${keys[@]}" || failed=1
+    done
+    kept_is scale 2 || { wt_note "the zoom is not kept"; failed=1; }
+    # In full screen the zoom keys change nothing.
+    xdotool key F11
+    wt_wait_size 1920 1080 || return 1
+    xdotool key ctrl+minus F11
+    wt_wait_size 928 698 || failed=1
+    wt_stop_game
+    wt_start_game "$GAME" || return 1
+    wt_wait_size 928 698 || { wt_note "the kept zoom was not found again"; failed=1; }
+    wt_stop_game
+    wt_start_game "$GAME" --scale=9 || return 1
+    wt_wait_size 1392 1047 || failed=1
+    [[ $(cat "$WT_DIR/game.err") == "brennow: scale 9 does not fit the screen; 3 does" ]] ||
+        { wt_note "stderr: $(head -c 300 "$WT_DIR/game.err")"; failed=1; }
+    kept_is scale 2 || { wt_note "--scale was kept"; failed=1; }
+    return "$failed"
 }
 
 # --- never hang, never vanish -------------------------------------------------
@@ -703,6 +884,22 @@ case_wayland() {
     wl_expect_exit
 }
 
+# On Wayland F11 goes to full screen through SDL and the compositor: weston's
+# 800 x 600 output takes the playfield once, centred on black (below the
+# panel's height, where weston's pointer rests); F11 again brings the window
+# back.
+case_wayland_full_screen() {
+    wl_start_game || return 1
+    "$FRAME" "$WT_DIR/wl-full.ppm" key:122 || return 1
+    convert -size 800x600 xc:black "$WT_DIR/wl-full.ppm" -geometry +168+125 -composite -crop 800x568+0+32 +repage \
+        "$WT_DIR/wl-full.png" || return 1
+    xdotool key F11
+    wt_geometry "$WT_WESTON_WIN" || return 1
+    wt_wait_root_matches "$WT_DIR/wl-full.png" "$WT_DIR/wl-full-shot.png" "$WT_X" $((WT_Y + 32)) 800 568 || return 1
+    xdotool key F11
+    wt_find_playfield 464 349
+}
+
 # SIGTERM while the box is open on Wayland ends the game with status 0.
 case_wayland_box_term() {
     "$BOX_TOOL" "$WT_DIR/wl-box-expected.ppm" "$LOST_AT_ZERO" || return 1
@@ -733,6 +930,13 @@ wt_run_case "a mouse move steers the figure as headless" case_mouse_move
 wt_run_case "a drag that leaves the window keeps steering" case_drag_out
 wt_run_case "German layout: ö redraws in place, keypad 4 without NumLock steps left" case_german_keys
 wt_run_case "at twice the density: twice the size, crisp, steered in playfield pixels" case_scaled
+
+wt_group screen
+wt_run_case "F11 and Alt+Enter: full screen at 3x, centred on black, steered in its pixels, and back; kept" \
+    case_full_screen
+wt_run_case "zoom keys: each whole scale that fits, crisp and pinned; kept; --scale wins and is fitted" case_zoom
+wt_run_case "the box in full screen: at 3x, over it, with the focus; F11, Alt+Enter, zoom keep it; Enter closes it" \
+    case_box_full_screen
 
 wt_group round
 wt_run_case "a round: start, score, collision box, dismiss, start again" case_round
@@ -769,9 +973,11 @@ wt_run_case "without DISPLAY: one line on stderr, status 1" no_display_case -u D
 wt_run_case "without DISPLAY, an unreachable Wayland display: one line on stderr, status 1" \
     no_display_case -u DISPLAY WAYLAND_DISPLAY=brennow-none
 wt_run_case "with an unreachable display: one line on stderr, status 1" no_display_case DISPLAY=:987
+wt_run_case "the wait for input fails: the reason on stderr, status 1, no spin" case_wait_fails
 
 wt_group wayland
 wt_run_case "on Wayland: the playfield and the box as headless, keys, Enter, the close button" case_wayland
 wt_run_case "on Wayland: SIGTERM while the box is open ends with status 0" case_wayland_box_term
+wt_run_case "on Wayland: F11 to full screen, centred on black, and back" case_wayland_full_screen
 
 wt_summary
