@@ -8,6 +8,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -142,11 +143,36 @@ std::optional<std::string> ReplayToPlay()
 int main()
 {
     try {
+        // The start-up in steps, the page breathing between them: in one
+        // piece it held a slow phone's page for most of a second. What the
+        // first frame needs is made first, a piece at a time, each kept for
+        // the form's load (the pictures) or warming what the labels draw
+        // with (the font at their size, then their glyphs); then the form's
+        // load, then its first frame. Inline here: what is on the stack while
+        // the page breathes must be built to suspend
+        // (platform/web/asyncify_only.json).
+        platform::Breathe("the program's start");
         const platform::FormDesign& design = frmBomber::Design();
         platform::Media media(embedded::SansSerif());
+        std::set<const unsigned char*> decoded;
+        for (const platform::ControlDesign& control : design.Controls) {
+            if (!control.Picture.empty() && decoded.insert(control.Picture.data()).second) {
+                media.Picture(control.Picture);
+                platform::Breathe("a picture");
+            }
+            if (control.Kind == platform::ControlKind::Label && !control.Caption.empty()) {
+                const int points = control.Font.value_or(design.Font).Size;
+                media.Text().Open(points);
+                platform::Breathe("the font at a label's size");
+                media.Text().Render(" ", points);
+                platform::Breathe("the first shaping at that size");
+                media.Text().Render(control.Caption, points);
+                platform::Breathe("a label's text");
+            }
+        }
         platform::WebBackend backend(design.ClientWidth, design.ClientHeight, media.Text());
+        platform::Breathe("the backend");
         platform::Runtime runtime(backend, media, std::string(kApplicationTitle));
-
         std::istringstream replay;
         std::optional<platform::replay::Reader> reader;
         std::optional<platform::replay::Player> player;
@@ -170,7 +196,11 @@ int main()
             recording = std::make_unique<app::PageRecording>(runtime);
             brennow_replay_recording(recording.get());
         }
+        platform::Breathe("the runtime");
+        runtime.BetweenSteps = platform::Breathe;
         runtime.Start<frmBomber>();
+        runtime.BetweenSteps = nullptr;
+        platform::Breathe("the first frame");
         const int status = runtime.Run();
         if (player) {
             brennow_replay_ended();

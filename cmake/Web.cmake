@@ -26,7 +26,7 @@ set(web_site ${CMAKE_BINARY_DIR}/site)
 add_library(brennow_web STATIC platform/web/web_backend.cpp platform/web/input.cpp platform/web/present.cpp
   platform/web/box.cpp platform/web/keys.cpp platform/web/pads.cpp platform/web/browser_pad.cpp)
 target_link_libraries(brennow_web PUBLIC brennow_platform)
-# The page's side of the backend; brennow_sleep suspends the C++ stack. The
+# The page's side of the backend; brennow_sleep and brennow_breathe suspend the C++ stack. The
 # pointer's codes are written for it from the C++ header that defines them.
 set(web_codes ${CMAKE_BINARY_DIR}/generated/pointer_codes.js)
 add_custom_command(OUTPUT ${web_codes}
@@ -38,7 +38,7 @@ add_custom_target(brennow_web_codes DEPENDS ${web_codes})
 add_dependencies(brennow_web brennow_web_codes)
 set(web_library ${CMAKE_SOURCE_DIR}/platform/web/library.js ${CMAKE_SOURCE_DIR}/platform/web/pointer.js ${web_codes})
 list(TRANSFORM web_library PREPEND "SHELL:--js-library " OUTPUT_VARIABLE web_library_options)
-target_link_options(brennow_web INTERFACE ${web_library_options} -sASYNCIFY_IMPORTS=brennow_sleep)
+target_link_options(brennow_web INTERFACE ${web_library_options} -sASYNCIFY_IMPORTS=brennow_sleep,brennow_breathe)
 
 add_executable(brennow app/web_main.cpp)
 target_link_libraries(brennow PRIVATE brennow_game brennow_game_view brennow_web)
