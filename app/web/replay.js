@@ -47,7 +47,12 @@
   new MutationObserver(follow).observe(dialog, { attributes: true, attributeFilter: ['style'] });
   // The box's layer follows its own pointer from the press on: a press on
   // the control is the control's.
-  save.addEventListener('pointerdown', (event) => event.stopPropagation());
+  // Stopped before the layer's listeners, which may listen as it goes down.
+  addEventListener('pointerdown', (event) => {
+    if (event.target === save) {
+      event.stopPropagation();
+    }
+  }, true);
 
   const stamp = () => new Date().toISOString().slice(0, 16).replace(/[-:]/g, '').replace('T', '-');
   save.addEventListener('click', () => {
