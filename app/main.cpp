@@ -14,26 +14,25 @@
 #include "platform/graphics/media.h"
 #include "platform/core/runtime.h"
 #include "platform/sdl/sdl_backend.h"
-#include "platform/sdl/window_system.h"
 
 int main(int argc, char** argv)
 {
-    platform::window_system::OpenStandardDescriptors();
+    platform::OpenStandardDescriptors();
     // Before any window: --help, --version and a refused option need no display.
     const app::CommandLine line =
         app::ParseCommandLine(std::span<char* const>(argv, argc > 0 ? static_cast<std::size_t>(argc) : 0));
     if (!line.options) {
         if (!line.output.empty()) {
-            platform::window_system::Print(platform::window_system::Stream::Output, line.output);
+            platform::PrintOutput(line.output);
         }
         if (!line.error.empty()) {
-            platform::window_system::Print(platform::window_system::Stream::Error, line.error);
+            platform::PrintError(line.error);
         }
         return line.status;
     }
     const app::Options& options = *line.options;
     const auto printError = [](const std::string& text) {
-        platform::window_system::Print(platform::window_system::Stream::Error, text);
+        platform::PrintError(text);
     };
     if (options.verify) {
         // Headless and as fast as it goes: no window, no display needed.
@@ -45,7 +44,7 @@ int main(int argc, char** argv)
         } catch (const std::exception& error) {
             err << "brennow: " << error.what() << '\n';
         }
-        platform::window_system::Print(platform::window_system::Stream::Output, out.str());
+        platform::PrintOutput(out.str());
         if (!err.str().empty()) {
             printError(err.str());
         }

@@ -25,6 +25,21 @@ struct SurfaceDeleter {
 
 }  // namespace
 
+void OpenStandardDescriptors()
+{
+    window_system::OpenStandardDescriptors();
+}
+
+void PrintOutput(std::string_view text)
+{
+    window_system::Print(window_system::Stream::Output, text);
+}
+
+void PrintError(std::string_view text)
+{
+    window_system::Print(window_system::Stream::Error, text);
+}
+
 void ReportFailure(std::string_view title, std::string_view reason)
 {
     const std::string caption(title);
