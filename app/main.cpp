@@ -2,13 +2,16 @@
 // loop calls the form's handlers until the window is closed.
 #include <cstddef>
 #include <exception>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <span>
 #include <string>
 
 #include "app/command_line.h"
 #include "app/sessions.h"
+#include "app/settings.h"
 #include "assets/embedded.h"
 #include "game/frmBomber.h"
 #include "platform/graphics/media.h"
@@ -61,11 +64,46 @@ int main(int argc, char** argv)
             return app::kBadUsage;
         }
     }
+    // The kept settings, under what this run's options ask.
+    const std::optional<std::filesystem::path> settingsPath = app::SettingsPath();
+    app::Settings kept;
+    if (settingsPath) {
+        app::ParsedSettings read = app::ReadSettings(*settingsPath);
+        if (!read.problem.empty()) {
+            platform::PrintError("brennow: " + settingsPath->string() + ": " + read.problem + "\n");
+        }
+        kept = std::move(read.settings);
+    }
     try {
         const platform::FormDesign& design = frmBomber::Design();
         platform::Media media(embedded::SansSerif());
         platform::SdlBackend backend(design.Caption, design.ClientWidth, design.ClientHeight, embedded::Icon(),
-                                     media.Text());
+                                     media.Text(),
+                                     {.Scale = options.scale ? options.scale : kept.scale,
+                                      .FullScreen = options.fullScreen.value_or(kept.fullScreen.value_or(false))});
+        platform::WindowMode& mode = backend.Mode();
+        if (options.scale && *options.scale > mode.LargestScale()) {
+            platform::PrintError("brennow: scale " + std::to_string(*options.scale) + " does not fit the screen; " +
+                                 std::to_string(mode.LargestScale()) + " does\n");
+        }
+        // What the player changes is kept, each change as it is made; the
+        // options of this run are not. A file that cannot be written is said
+        // once.
+        bool complained = false;
+        mode.OnChange([&](const platform::WindowChange& change) {
+            if (change.What == platform::WindowChange::Kind::Zoom) {
+                kept.scale = change.Scale;
+            } else {
+                kept.fullScreen = change.FullScreen;
+            }
+            if (!settingsPath || complained) {
+                return;
+            }
+            if (const std::string reason = app::WriteSettings(*settingsPath, kept); !reason.empty()) {
+                platform::PrintError("brennow: the settings are not kept: " + reason + "\n");
+                complained = true;
+            }
+        });
         platform::Runtime runtime(backend, media, std::string(kApplicationTitle));
         if (session) {
             session->Attach(runtime, printError);

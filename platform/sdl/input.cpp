@@ -45,15 +45,21 @@ int HeldButtons(Uint32 state)
 }
 
 // A window coordinate in playfield pixels.
-float Playfield(Sint32 coordinate, int scale)
+float Playfield(Sint32 coordinate, int origin, int scale)
 {
-    return static_cast<float>(std::floor(static_cast<double>(coordinate) / scale));
+    return static_cast<float>(std::floor((static_cast<double>(coordinate) - origin) / scale));
+}
+
+bool OnPlayfield(float x, float y, const Pointer& pointer)
+{
+    return x >= 0 && y >= 0 && x < static_cast<float>(pointer.Width) && y < static_cast<float>(pointer.Height);
 }
 
 }  // namespace
 
-std::optional<InputEvent> Translate(const SDL_Event& event, std::uint32_t windowId, int scale)
+std::optional<InputEvent> Translate(const SDL_Event& event, std::uint32_t windowId, Pointer& pointer)
 {
+    const Layout& at = pointer.At;
     switch (event.type) {
     case SDL_QUIT:
         return CloseEvent{};
@@ -83,15 +89,34 @@ std::optional<InputEvent> Translate(const SDL_Event& event, std::uint32_t window
         default:
             return std::nullopt;
         }
-    case SDL_MOUSEMOTION:
-        return MouseMoveEvent{Playfield(event.motion.x, scale), Playfield(event.motion.y, scale),
-                              HeldButtons(event.motion.state), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
-    case SDL_MOUSEBUTTONDOWN:
-        return MouseDownEvent{Playfield(event.button.x, scale), Playfield(event.button.y, scale),
-                              ButtonBit(event.button.button), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
-    case SDL_MOUSEBUTTONUP:
-        return MouseUpEvent{Playfield(event.button.x, scale), Playfield(event.button.y, scale),
-                            ButtonBit(event.button.button), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
+    case SDL_MOUSEMOTION: {
+        const float x = Playfield(event.motion.x, at.X, at.Scale);
+        const float y = Playfield(event.motion.y, at.Y, at.Scale);
+        if (!OnPlayfield(x, y, pointer) && pointer.Pressed == 0) {
+            return std::nullopt;
+        }
+        return MouseMoveEvent{x, y, HeldButtons(event.motion.state), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
+    }
+    case SDL_MOUSEBUTTONDOWN: {
+        const float x = Playfield(event.button.x, at.X, at.Scale);
+        const float y = Playfield(event.button.y, at.Y, at.Scale);
+        if (!OnPlayfield(x, y, pointer)) {
+            return std::nullopt;
+        }
+        pointer.Pressed |= ButtonBit(event.button.button);
+        return MouseDownEvent{x, y, ButtonBit(event.button.button), ShiftState(static_cast<Uint16>(SDL_GetModState()))};
+    }
+    case SDL_MOUSEBUTTONUP: {
+        const float x = Playfield(event.button.x, at.X, at.Scale);
+        const float y = Playfield(event.button.y, at.Y, at.Scale);
+        const int button = ButtonBit(event.button.button);
+        const bool pressedHere = (pointer.Pressed & button) != 0;
+        pointer.Pressed &= ~button;
+        if (!OnPlayfield(x, y, pointer) && !pressedHere) {
+            return std::nullopt;
+        }
+        return MouseUpEvent{x, y, button, ShiftState(static_cast<Uint16>(SDL_GetModState()))};
+    }
     case SDL_KEYDOWN:
         return KeyDownEvent{VirtualKeyCode(event.key.keysym), ShiftState(event.key.keysym.mod)};
     default:

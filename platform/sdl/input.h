@@ -7,13 +7,25 @@
 #include <optional>
 
 #include "platform/core/backend.h"
+#include "platform/sdl/present.h"
 
 union SDL_Event;
 
 namespace platform {
 
-// The event for the game window windowId, shown scale times enlarged; none
-// for what the game does not hear.
-std::optional<InputEvent> Translate(const SDL_Event& event, std::uint32_t windowId, int scale);
+// The pointer over the playfield: where the playfield stands in the window,
+// and the buttons pressed on it and not yet let go.
+struct Pointer {
+    Layout At;
+    int Width = 0;  // the playfield's size
+    int Height = 0;
+    int Pressed = 0;
+};
+
+// The event for the game window windowId; none for what the game does not
+// hear. Off the playfield (full screen's black border) is off the window: a
+// move or press there is dropped, but a drag begun on the playfield goes on
+// and ends there, as one beyond the window does.
+std::optional<InputEvent> Translate(const SDL_Event& event, std::uint32_t windowId, Pointer& pointer);
 
 }  // namespace platform

@@ -196,6 +196,19 @@ void OnlyCloseButton(SDL_Window* window)
     const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
     XChangeProperty(display, info.info.x11.window, motif, motif, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(hints), 5);
+    XFlush(display);
+}
+
+void ForFullScreen(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        return;
+    }
+    Display* display = info.info.x11.display;
+    XDeleteProperty(display, info.info.x11.window, XInternAtom(display, "_MOTIF_WM_HINTS", False));
+    XFlush(display);
 }
 
 void Show(SDL_Window* window)

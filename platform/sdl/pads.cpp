@@ -92,8 +92,17 @@ void SdlPads::Sample(Time now, std::vector<PadEvent>& out)
     // Reads every pad and looks for pads plugged in or out: that news comes
     // as events, which the wait hands to Handle.
     SDL_GameControllerUpdate();
-    const bool reading = !pads_.empty() && SDL_GetKeyboardFocus() != nullptr;
+    const bool focused = SDL_GetKeyboardFocus() != nullptr;
+    const bool reading = !pads_.empty() && focused;
+    // Seen without the focus: what is held once it is back was pressed for
+    // another window. Only a loss seen here counts; Wine tells of the focus
+    // gained again and again without losing it.
+    unfocused_ = unfocused_ || !focused;
     if (reading) {
+        if (unfocused_) {
+            reader_.Refocus();
+            unfocused_ = false;
+        }
         Read(out);
     }
     // On a fixed beat, so that the rate is what it says; a beat missed (the
@@ -199,7 +208,6 @@ bool SdlPads::Handle(const SDL_Event& event, std::vector<PadEvent>& out)
 
 void SdlPads::SampleSoon()
 {
-    reader_.Refocus();
     next_ = Time::zero();
 }
 

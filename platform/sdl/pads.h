@@ -41,7 +41,8 @@ public:
     bool Handle(const SDL_Event& event, std::vector<PadEvent>& out);
     // Reads the pads at the next chance: a window of the game has the focus
     // again (without it, SDL drops a pad's presses, and they are not read).
-    // What is held by then counts only once let go and pressed again.
+    // What was held while it lacked the focus counts only once let go and
+    // pressed again.
     void SampleSoon();
     bool Connected() const { return !pads_.empty(); }
 
@@ -56,6 +57,7 @@ private:
     void Read(std::vector<PadEvent>& out);
 
     bool started_ = false;
+    bool unfocused_ = false;  // a sample found no window of the game with the focus
     std::vector<Pad> pads_;
     PadReader reader_;
     PadPace pace_;

@@ -54,6 +54,14 @@ int ScaleFor(const char* desktopScale, float dotsPerInch)
     return std::clamp(static_cast<int>((dotsPerInch + 24.0F) / 96.0F), 1, kLargest);
 }
 
+int FitScale(int width, int height, int areaWidth, int areaHeight)
+{
+    if (width <= 0 || height <= 0) {
+        return 1;
+    }
+    return std::max(1, std::min(areaWidth / width, areaHeight / height));
+}
+
 void EnlargeArea(const Surface& frame, const Rect& area, int scale, Surface& out)
 {
     const Rect part = area.Intersect(frame.Bounds()).Intersect(
@@ -120,9 +128,21 @@ SDL_Surface* WindowPixels::WindowSurface()
     return surface;
 }
 
+Layout WindowPixels::Layout() const
+{
+    if (!fullScreen_) {
+        return {scale_, 0, 0};
+    }
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window_, &width, &height);
+    const int scale = FitScale(width_, height_, width, height);
+    return {scale, std::max(0, (width - width_ * scale) / 2), std::max(0, (height - height_ * scale) / 2)};
+}
+
 Backend::Canvas WindowPixels::Canvas()
 {
-    SDL_Surface* target = scale_ == 1 ? WindowSurface() : nullptr;
+    SDL_Surface* target = scale_ == 1 && !fullScreen_ ? WindowSurface() : nullptr;
     if (!LaidOutAsOurs(target, width_, height_)) {
         return {};
     }
@@ -133,12 +153,27 @@ Backend::Canvas WindowPixels::Canvas()
     return {&canvas_, generation_};
 }
 
+void WindowPixels::KeepFrame()
+{
+    if (inPlace_ && canvasOf_ == generation_ && canvas_.Width() > 0) {
+        kept_ = canvas_;  // a copy owns its pixels
+    }
+}
+
+void WindowPixels::ShowAgain()
+{
+    if (kept_.Width() > 0) {
+        Present(kept_, {});
+    }
+}
+
 void WindowPixels::Present(const Surface& frame, std::span<const Rect> changed)
 {
     SDL_Surface* target = WindowSurface();
     if (&frame == &canvas_ && canvasOf_ == generation_) {
         // Composed in place: only tell the window system what changed.
         presentedOn_ = generation_;
+        inPlace_ = true;
         const std::vector<SDL_Rect> rects = SdlRects(changed);
         if (rects.empty()) {
             SDL_UpdateWindowSurface(window_);
@@ -147,44 +182,81 @@ void WindowPixels::Present(const Surface& frame, std::span<const Rect> changed)
         }
         return;
     }
+    inPlace_ = false;
     // A window surface made anew holds nothing of the frame before: it needs
     // all of it.
     if (presentedOn_ != generation_) {
         changed = {};
         presentedOn_ = generation_;
     }
-    if (scale_ == 1) {
+    if (&frame != &kept_) {
+        if (kept_.Width() != frame.Width() || kept_.Height() != frame.Height() || changed.empty()) {
+            kept_ = frame;
+        } else {
+            for (const Rect& area : changed) {
+                EnlargeArea(frame, area, 1, kept_);
+            }
+        }
+    }
+    const struct Layout at = Layout();
+    if (at == platform::Layout{}) {
         ShowOnWindow(window_, frame, changed);
+        return;
+    }
+    if (target == nullptr) {
         return;
     }
     // Enlarged, only what changed: a tick then costs about what it does at
     // the standard scale. Straight into the window's pixels where they are
     // laid out as ours, else through a copy at the window's scale.
+    const int scale = at.Scale;
     std::vector<Rect> areas(changed.begin(), changed.end());
     if (areas.empty()) {
         areas.push_back(frame.Bounds());
+        if (fullScreen_) {
+            // The letterbox, black, wherever the playfield is not.
+            SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+        }
     }
+    const Rect window{0, 0, target->w, target->h};
     std::vector<Rect> enlarged;
     enlarged.reserve(areas.size());
     for (const Rect& area : areas) {
-        enlarged.push_back({area.X * scale_, area.Y * scale_, area.Width * scale_, area.Height * scale_});
+        enlarged.push_back(
+            Rect{at.X + area.X * scale, at.Y + area.Y * scale, area.Width * scale, area.Height * scale}.Intersect(
+                window));
     }
-    if (LaidOutAsOurs(target, width_ * scale_, height_ * scale_)) {
-        Surface window = ViewOf(target);
+    if (LaidOutAsOurs(target, target->w, target->h) && at.X + width_ * scale <= target->w &&
+        at.Y + height_ * scale <= target->h) {
+        const int pitch = target->pitch / static_cast<int>(sizeof(Pixel));
+        Surface playfield = Surface::View(static_cast<Pixel*>(target->pixels) + at.Y * pitch + at.X,
+                                          width_ * scale, height_ * scale, pitch);
         for (const Rect& area : areas) {
-            EnlargeArea(frame, area, scale_, window);
+            EnlargeArea(frame, area, scale, playfield);
         }
-        const std::vector<SDL_Rect> rects = SdlRects(enlarged);
-        SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+    } else {
+        if (scaled_.Width() != frame.Width() * scale || scaled_.Height() != frame.Height() * scale) {
+            scaled_ = Surface(frame.Width() * scale, frame.Height() * scale);
+        }
+        const int bytes = SDL_BYTESPERPIXEL(target->format->format);
+        for (std::size_t i = 0; i < areas.size(); ++i) {
+            EnlargeArea(frame, areas[i], scale, scaled_);
+            const Rect& to = enlarged[i];
+            if (!to.Empty()) {
+                SDL_ConvertPixels(to.Width, to.Height, SDL_PIXELFORMAT_RGB888,
+                                  scaled_.Row(to.Y - at.Y) + (to.X - at.X),
+                                  scaled_.Width() * static_cast<int>(sizeof(Pixel)), target->format->format,
+                                  static_cast<Uint8*>(target->pixels) + to.Y * target->pitch + to.X * bytes,
+                                  target->pitch);
+            }
+        }
+    }
+    if (changed.empty()) {
+        SDL_UpdateWindowSurface(window_);
         return;
     }
-    if (scaled_.Width() != frame.Width() * scale_ || scaled_.Height() != frame.Height() * scale_) {
-        scaled_ = Surface(frame.Width() * scale_, frame.Height() * scale_);
-    }
-    for (const Rect& area : areas) {
-        EnlargeArea(frame, area, scale_, scaled_);
-    }
-    ShowOnWindow(window_, scaled_, changed.empty() ? std::span<const Rect>() : std::span<const Rect>(enlarged));
+    const std::vector<SDL_Rect> rects = SdlRects(enlarged);
+    SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
 }
 
 }  // namespace platform

@@ -49,7 +49,7 @@ void ReportFailure(std::string_view title, std::string_view reason)
 }
 
 SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::span<const unsigned char> icon,
-                       const TextRenderer& text)
+                       const TextRenderer& text, const WindowRequest& request)
     : text_(text), input_(pads_, [this] { return Now(); }), start_(std::chrono::steady_clock::now())
 {
     // The click that activates the window counts, as it did on the old desktop.
@@ -73,22 +73,14 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
     }
     // On a dense display the playfield is shown larger, with crisp pixels;
     // the game still sees its own pixels. Never larger than the screen.
-    const int display = std::max(SDL_GetWindowDisplayIndex(window_), 0);
     float dotsPerInch = window_system::DotsPerInch(window_);
     if (dotsPerInch == 0) {
-        SDL_GetDisplayDPI(display, nullptr, &dotsPerInch, nullptr);
+        SDL_GetDisplayDPI(std::max(SDL_GetWindowDisplayIndex(window_), 0), nullptr, &dotsPerInch, nullptr);
     }
-    int scale = ScaleFor(SDL_getenv("GDK_SCALE"), dotsPerInch);
-    SDL_Rect usable{};
-    if (SDL_GetDisplayUsableBounds(display, &usable) == 0) {
-        while (scale > 1 && (width * scale > usable.w || height * scale > usable.h)) {
-            --scale;
-        }
-    }
-    if (scale > 1) {
-        SDL_SetWindowSize(window_, width * scale, height * scale);
-    }
-    pixels_.emplace(window_, width, height, scale);
+    pixels_.emplace(window_, width, height, 1);
+    mode_.emplace(window_, *pixels_, ScaleFor(SDL_getenv("GDK_SCALE"), dotsPerInch), request.Scale);
+    pointer_.Width = width;
+    pointer_.Height = height;
     if (!icon.empty()) {
         SDL_RWops* rw = SDL_RWFromConstMem(icon.data(), static_cast<int>(icon.size()));
         std::unique_ptr<SDL_Surface, SurfaceDeleter> picture(IMG_Load_RW(rw, 1));
@@ -97,6 +89,9 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
         }
     }
     window_system::OnlyCloseButton(window_);
+    if (request.FullScreen) {
+        mode_->SetFullScreen(true);
+    }
 }
 
 void SdlBackend::ShowWindow()
@@ -128,8 +123,24 @@ std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
     if (shown_) {
         pads_.Start(Now());  // once the first frame shows: it costs a few milliseconds
     }
-    return input_.Next<InputEvent>(deadline, [this](const SDL_Event& event) {
-        return Translate(event, SDL_GetWindowID(window_), pixels_->Scale());
+    return input_.Next<InputEvent>(deadline, [this](const SDL_Event& event) -> std::optional<InputEvent> {
+        if (event.type == SDL_KEYDOWN && event.key.windowID == SDL_GetWindowID(window_)) {
+            // The form hears the key as well, as it hears every key.
+            const WindowKey key = WindowKeyFor(event.key.keysym.sym, event.key.keysym.mod, event.key.repeat != 0);
+            if (mode_->Apply(key) && key == WindowKey::ToggleFullScreen) {
+                settledAt_ = SDL_GetTicks() + kSettling;
+            }
+        }
+        // Until the window manager has placed the window anew, X tells the
+        // pointer against the window's old place, and SDL pins it to the
+        // window's new size: a pointer resting anywhere seems to move over
+        // the playfield. A drag goes on.
+        if (event.type == SDL_MOUSEMOTION && event.motion.state == 0 && settledAt_ &&
+            !SDL_TICKS_PASSED(event.motion.timestamp, *settledAt_)) {
+            return std::nullopt;
+        }
+        pointer_.At = pixels_->Layout();
+        return Translate(event, SDL_GetWindowID(window_), pointer_);
     });
 }
 

@@ -13,11 +13,19 @@
 #include "platform/sdl/message_box_window.h"
 #include "platform/sdl/pads.h"
 #include "platform/sdl/present.h"
+#include "platform/sdl/input.h"
 #include "platform/sdl/wait.h"
+#include "platform/sdl/window_mode.h"
 
 struct SDL_Window;
 
 namespace platform {
+
+// How the window is to open: a scale (none: the density's), full screen.
+struct WindowRequest {
+    std::optional<int> Scale;
+    bool FullScreen = false;
+};
 
 class SdlBackend : public Backend {
 public:
@@ -25,7 +33,7 @@ public:
     // there is no usable display. The message box draws its text with text,
     // which must outlive the backend.
     SdlBackend(std::string_view caption, int width, int height, std::span<const unsigned char> icon,
-               const TextRenderer& text);
+               const TextRenderer& text, const WindowRequest& request = {});
     ~SdlBackend() override;
     SdlBackend(const SdlBackend&) = delete;
     SdlBackend& operator=(const SdlBackend&) = delete;
@@ -38,12 +46,19 @@ public:
     void DiscardInput() override;
     void ShowWindow() override;
 
+    // The window's scale and full screen, which the player's keys change.
+    WindowMode& Mode() { return *mode_; }
+
 private:
     const TextRenderer& text_;
     SDL_Window* window_ = nullptr;
     WindowPtr box_;  // the message box's window, where it is kept between boxes
     bool shown_ = false;
     std::optional<WindowPixels> pixels_;
+    std::optional<WindowMode> mode_;
+    Pointer pointer_;
+    static constexpr std::uint32_t kSettling = 300;  // ms after a toggle in which a resting pointer is not heard
+    std::optional<std::uint32_t> settledAt_;  // SDL's ticks
     SdlPads pads_;
     EventsAndPads input_;  // the game window's
     std::chrono::steady_clock::time_point start_;

@@ -31,6 +31,11 @@ float DotsPerInch(SDL_Window* window);
 // where the window manager lets a program ask for that. Before it is shown.
 void OnlyCloseButton(SDL_Window* window);
 
+// Before window goes full screen: lifts what OnlyCloseButton asked where a
+// window manager would take it as a refusal of full screen (X11's Motif
+// hints say "no resize"). OnlyCloseButton asks it again on leaving.
+void ForFullScreen(SDL_Window* window);
+
 // Shows window. Never waits without a bound on the window manager: one that
 // does not answer must not hold the game and its exits up.
 void Show(SDL_Window* window);

@@ -126,6 +126,9 @@ void OnlyCloseButton(SDL_Window* window)
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
+// Windows takes a window without a thick frame to full screen as it is.
+void ForFullScreen(SDL_Window* /*window*/) {}
+
 void Show(SDL_Window* window)
 {
     if (const HWND handle = Handle(window); handle != nullptr && GetWindow(handle, GW_OWNER) == nullptr) {

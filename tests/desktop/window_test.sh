@@ -474,6 +474,140 @@ case_scaled() {
     wt_wait_matches "$GAME_WIN" "$WT_DIR/scaled-expected.png" "$WT_DIR/scaled-shot.png"
 }
 
+# --- full screen and zoom, on a 1920 x 1080 screen -----------------------------
+
+# Waits until the game window's client area is W x H.
+_size_is() {
+    wt_geometry "$GAME_WIN" && [[ "${WT_W}x$WT_H" == "$1x$2" ]]
+}
+
+wait_size() {
+    wt_wait_until "$WT_TIMEOUT" "the game window to be $1x$2" _size_is "$1" "$2"
+}
+
+# The kept setting NAME is VALUE.
+kept_is() {
+    grep -qx "$1 = $2" "$XDG_CONFIG_HOME/brennow/settings.conf" 2>/dev/null
+}
+
+# wait_enlarged SCALE X Y TAG STEP...: waits until the game window shows the
+# headless frame for STEP... enlarged SCALE times by whole pixels at X Y,
+# and black all around it.
+wait_enlarged() {
+    local scale=$1 x=$2 y=$3 tag=$4
+    shift 4
+    "$FRAME" "$WT_DIR/$tag.ppm" "$@" || return 1
+    wt_geometry "$GAME_WIN" || return 1
+    convert -size "${WT_W}x$WT_H" xc:black \( "$WT_DIR/$tag.ppm" -sample "$((scale * 100))%" \) -geometry "+$x+$y" \
+        -composite "$WT_DIR/$tag-expected.png" || return 1
+    wt_wait_matches "$GAME_WIN" "$WT_DIR/$tag-expected.png" "$WT_DIR/$tag-shot.png"
+}
+
+# The key-downs the form hears for xdotool's keys (every key reaches it, and
+# moves the figure's walk on).
+readonly F11=key:122 ALT_ENTER="key:18 key:13"
+
+# F11 and Alt+Enter each take the window to full screen and back: the
+# playfield at 3x, centred on black; back at the size and place it had, with
+# only the close button again. In full screen the pointer steers in the
+# playfield's pixels (root pixel 264 + 3 x 300 is playfield pixel 300) and
+# the border drops moves. A held key toggles once. Full screen is kept for
+# the next start, where --window wins over it.
+case_full_screen() {
+    local failed=0 x y hints='_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x24, 0x1a, 0x0, 0x0' keys=() key
+    WT_SCREEN=1920x1080x24 wt_restart_display || return 1
+    wt_start_game "$GAME" || return 1
+    wt_focus "$GAME_WIN" || return 1
+    wt_geometry "$GAME_WIN" || return 1
+    x=$WT_X y=$WT_Y
+    # The pointer rests where neither the window nor the playfield in full
+    # screen will be. While the window leaves full screen SDL hears it over
+    # the window at 1x before the window is back: there it is over the score.
+    xdotool mousemove $((SCORE_LABEL[0] + 16)) $((SCORE_LABEL[1] + 12))
+    for key in F11 alt+Return; do
+        [[ $key == F11 ]] && read -ra pressed <<<"$F11" || read -ra pressed <<<"$ALT_ENTER"
+        xdotool key "$key"
+        keys+=("${pressed[@]}")
+        wait_size 1920 1080 || return 1
+        [[ -z $(xprop -id "$GAME_WIN" _MOTIF_WM_HINTS | grep ' = ') ]] ||
+            { wt_note "the Motif hints stay in full screen"; failed=1; }
+        wait_enlarged 3 264 16 "fs-$key" "${keys[@]}" || failed=1
+        xdotool key "$key"
+        keys+=("${pressed[@]}")
+        wait_size 464 349 || return 1
+        wt_geometry "$GAME_WIN" && [[ "$WT_X $WT_Y" == "$x $y" ]] ||
+            { wt_note "back at $WT_X $WT_Y, not $x $y"; failed=1; }
+        [[ $(xprop -id "$GAME_WIN" _MOTIF_WM_HINTS) == "$hints" ]] || { wt_note "no Motif hints again"; failed=1; }
+        wt_size_pinned "$GAME_WIN" 464 349 || failed=1
+        wait_enlarged 1 0 0 "window-$key" "${keys[@]}" || failed=1
+    done
+    kept_is fullscreen no || { wt_note "full screen left is not kept"; failed=1; }
+    # Moves on the black border are dropped; once the window has settled in
+    # full screen (a pointer resting through the change is not heard), the
+    # pointer steers in the playfield's pixels.
+    xdotool key F11 key Right
+    wait_size 1920 1080 || return 1
+    sleep 0.5
+    xdotool mousemove 100 500 mousemove $((264 + 3 * FREE_POINT[0] + 2)) $((16 + 3 * FREE_POINT[1] + 1))
+    wait_enlarged 3 264 16 fs-steered "${keys[@]}" $F11 key:39 "move:${FREE_POINT[0]},${FREE_POINT[1]}" || failed=1
+    kept_is fullscreen yes || { wt_note "full screen is not kept"; failed=1; }
+    # Held, with the key's repeats, the key toggles once.
+    xdotool keydown F11 sleep 1 keyup F11
+    sleep 0.3
+    _size_is 464 349 || { wt_note "a held F11 left the window ${WT_W}x$WT_H"; failed=1; }
+    xdotool key F11
+    wait_size 1920 1080 || return 1
+    wt_stop_game
+    wt_start_game "$GAME" || return 1
+    wait_size 1920 1080 || { wt_note "the kept full screen was not found again"; failed=1; }
+    wt_stop_game
+    wt_start_game "$GAME" --window || return 1
+    sleep 0.5
+    _size_is 464 349 || { wt_note "--window did not win over the kept full screen"; failed=1; }
+    kept_is fullscreen yes || { wt_note "--window was kept"; failed=1; }
+    return "$failed"
+}
+
+# Ctrl+= and Ctrl+- step the window through the whole scales that fit the
+# work area (on 1080 rows with openbox's title bar, 3x at most), each crisp
+# and pinned; the keypad's + and - too; Ctrl+0 goes back to the first size.
+# The zoom is kept for the next start; --scale wins over it for its run, and
+# one too large is lowered to the largest that fits, with one line saying so.
+case_zoom() {
+    local failed=0 step size code keys=()
+    WT_SCREEN=1920x1080x24 wt_restart_display || return 1
+    wt_start_game "$GAME" || return 1
+    wt_focus "$GAME_WIN" || return 1
+    xdotool mousemove 1919 0  # where the growing window will not be
+    for step in ctrl+equal:187:928x698 ctrl+KP_Add:107:1392x1047 ctrl+equal:187:1392x1047 \
+        ctrl+minus:189:928x698 ctrl+KP_Subtract:109:464x349 ctrl+minus:189:464x349 ctrl+equal:187:928x698 \
+        ctrl+0:48:464x349 ctrl+equal:187:928x698; do
+        IFS=: read -r key code size <<<"$step"
+        xdotool key "$key"
+        keys+=(key:17 "key:$code")
+        sleep 0.2
+        wait_size "${size%x*}" "${size#*x}" || { failed=1; continue; }
+        wt_size_pinned "$GAME_WIN" "${size%x*}" "${size#*x}" || failed=1
+        wait_enlarged $((${size%x*} / 464)) 0 0 "zoom-${#keys[@]}" "${keys[@]}" || failed=1
+    done
+    kept_is scale 2 || { wt_note "the zoom is not kept"; failed=1; }
+    # In full screen the zoom keys change nothing.
+    xdotool key F11
+    wait_size 1920 1080 || return 1
+    xdotool key ctrl+minus F11
+    wait_size 928 698 || failed=1
+    wt_stop_game
+    wt_start_game "$GAME" || return 1
+    wait_size 928 698 || { wt_note "the kept zoom was not found again"; failed=1; }
+    wt_stop_game
+    wt_start_game "$GAME" --scale=9 || return 1
+    wait_size 1392 1047 || failed=1
+    [[ $(cat "$WT_DIR/game.err") == "brennow: scale 9 does not fit the screen; 3 does" ]] ||
+        { wt_note "stderr: $(head -c 300 "$WT_DIR/game.err")"; failed=1; }
+    kept_is scale 2 || { wt_note "--scale was kept"; failed=1; }
+    return "$failed"
+}
+
 # --- never hang, never vanish -------------------------------------------------
 
 # wm_stopped_case SIGNAL WHEN: with the window manager stopped (as a busy or
@@ -742,6 +876,11 @@ wt_run_case "a mouse move steers the figure as headless" case_mouse_move
 wt_run_case "a drag that leaves the window keeps steering" case_drag_out
 wt_run_case "German layout: ö redraws in place, keypad 4 without NumLock steps left" case_german_keys
 wt_run_case "at twice the density: twice the size, crisp, steered in playfield pixels" case_scaled
+
+wt_group screen
+wt_run_case "F11 and Alt+Enter: full screen at 3x, centred on black, steered in its pixels, and back; kept" \
+    case_full_screen
+wt_run_case "zoom keys: each whole scale that fits, crisp and pinned; kept; --scale wins and is fitted" case_zoom
 
 wt_group round
 wt_run_case "a round: start, score, collision box, dismiss, start again" case_round

@@ -54,6 +54,9 @@ wt_setup() {
     # game probes at start-up complain on stderr before the game says anything.
     mkdir -m 700 "$WT_DIR/runtime"
     export XDG_RUNTIME_DIR=$WT_DIR/runtime
+    # Settings of the tests' own: a developer's kept full screen or zoom
+    # must not change what the game shows here.
+    export XDG_CONFIG_HOME=$WT_DIR/config
     # The game must find our X server, not a Wayland session we run inside.
     unset WAYLAND_DISPLAY SDL_VIDEODRIVER
     # The tests read what the game says on stderr: under the leak sanitizer
@@ -185,7 +188,7 @@ wt_start_wm() {
   <mouse></mouse>
 </openbox_config>
 EOF
-    XDG_CONFIG_HOME=$WT_DIR/config XDG_CACHE_HOME=$WT_DIR/cache XDG_DATA_HOME=$WT_DIR/data \
+    XDG_CACHE_HOME=$WT_DIR/cache XDG_DATA_HOME=$WT_DIR/data \
         openbox --sm-disable --config-file "$config" >"$WT_DIR/openbox.log" 2>&1 &
     WT_WM_PID=$!
     wt_wait_until "$WT_TIMEOUT" "openbox to manage the screen" wt_wm_manages
@@ -281,7 +284,8 @@ wt_find_game_window() {
     [[ -n $GAME_WIN ]]
 }
 
-# wt_start_game BINARY: starts the game and waits until its window is mapped.
+# wt_start_game BINARY [ARGUMENT...]: starts the game and waits until its
+# window is mapped.
 wt_start_game() {
     # The pointer rests in the screen's far corner, off the window, so that
     # mapping it moves nothing.
@@ -291,9 +295,9 @@ wt_start_game() {
     # SIGINT is ignored in a background job of a script; Ctrl-C in a
     # terminal reaches the game with the default action, so start it that way.
     if ((WT_GAME_NO_STDERR)); then
-        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>&- &
+        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$@" >"$WT_DIR/game.out" 2>&- &
     else
-        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$1" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
+        env --default-signal=INT,QUIT LC_ALL=C "${WT_GAME_ENV[@]}" "$@" >"$WT_DIR/game.out" 2>"$WT_DIR/game.err" &
     fi
     GAME_PID=$!
     GAME_WIN=""
@@ -516,6 +520,10 @@ wt_run_case() {
     wt_stop_pid "$WT_WESTON_PID"
     WT_WESTON_PID=""
     WT_GAME_ENV=()
+    # What the case's game kept, in the tests' own settings folder.
+    if [[ -n $WT_DIR && ${XDG_CONFIG_HOME:-} == "$WT_DIR/config" ]]; then
+        rm -rf -- "$XDG_CONFIG_HOME/brennow"
+    fi
 }
 
 # The closing line, "N passed, M failed"; fails if a case failed, or if none
