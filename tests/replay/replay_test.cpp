@@ -195,8 +195,12 @@ struct Verified {
 
 class File {
 public:
+    // Named by the test too: ctest runs each test in a process of its own,
+    // side by side, and each process counts from one.
     explicit File(std::string_view contents)
-        : path_(fs::temp_directory_path() / ("brennow-replay-test-" + std::to_string(++count_) + ".replay"))
+        : path_(fs::temp_directory_path() /
+                ("brennow-replay-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                 "-" + std::to_string(++count_) + ".replay"))
     {
         std::ofstream(path_, std::ios::binary) << contents;
     }
