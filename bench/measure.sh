@@ -111,21 +111,10 @@ stat_line() {
 
 # --- statistics --------------------------------------------------------------------
 
-declare -A VALUES  # "what" -> the values of all runs, blank-separated
-
-record() {
-    VALUES[$1]+="$2 "
-}
-
 minimum() {
     tr ' ' '\n' <<<"${VALUES[$1]:-}" | grep -v '^$' | sort -g | head -n 1
 }
 
-median() {
-    tr ' ' '\n' <<<"${VALUES[$1]:-}" | grep -v '^$' | sort -g |
-        awk '{ v[NR] = $1 } END { if (NR == 0) print "n/a"; else if (NR % 2) print v[(NR + 1) / 2];
-                                  else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
 
 ratio() {
     awk -v a="$1" -v b="$2" 'BEGIN { if (a == "n/a" || b == "n/a" || b + 0 == 0) print "n/a";

@@ -31,15 +31,6 @@ source "$ROOT/tests/lib/window.sh"
 # shellcheck source=bench/proc.sh
 source "$ROOT/bench/proc.sh"
 
-declare -A VALUES
-record() {
-    VALUES[$1]+="$2 "
-}
-median() {
-    tr ' ' '\n' <<<"${VALUES[$1]:-}" | grep -v '^$' | sort -g |
-        awk '{ v[NR] = $1 } END { if (NR == 0) print "n/a"; else if (NR % 2) print v[(NR + 1) / 2];
-                                  else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
 
 # run MODE: launches the game in MODE, samples it waiting, ends it.
 run() {

@@ -1,7 +1,7 @@
 # shellcheck shell=bash
-# What a running program costs, read from /proc: for bench/measure.sh and
-# bench/pads.sh. sample needs SAMPLE (seconds) and CLK_TCK set, and
-# tests/lib/window.sh sourced.
+# What a running program costs, read from /proc, and the figures of several
+# runs: for bench/measure.sh, bench/pads.sh and bench/full_screen.sh. sample
+# needs SAMPLE (seconds) and CLK_TCK set, and tests/lib/window.sh sourced.
 
 # CPU time used by all threads, utime + stime, in clock ticks.
 cpu_ticks() {
@@ -37,4 +37,16 @@ sample() {
     wt_running "$pid" || return 1
     awk -v t=$((t1 - t0)) -v n=$((n1 - n0)) -v s=$((s1 - s0)) -v hz="$CLK_TCK" -v secs="$SAMPLE" \
         'BEGIN { printf "%.3f %.3f %.2f\n", 100 * t / hz / secs, 100 * n / 1e9 / secs, s / secs }'
+}
+
+declare -A VALUES  # "what" -> the values of all runs, blank-separated
+
+record() {
+    VALUES[$1]+="$2 "
+}
+
+median() {
+    tr ' ' '\n' <<<"${VALUES[$1]:-}" | grep -v '^$' | sort -g |
+        awk '{ v[NR] = $1 } END { if (NR == 0) print "n/a"; else if (NR % 2) print v[(NR + 1) / 2];
+                                  else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }

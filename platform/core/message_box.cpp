@@ -144,14 +144,19 @@ MessageBoxLayout LayOutMessageBox(const TextRenderer& renderer, std::string_view
         y += lineHeight;
     }
     layout.Width = std::max(textWidth, kButtonWidth) + 2 * kMarginX;
-    layout.Button = {(layout.Width - kButtonWidth) / 2, y + kGapAboveButton, kButtonWidth, kButtonHeight};
-    layout.Height = layout.Button.Y + layout.Button.Height + kMarginBottom;
+    layout.Height = y + kGapAboveButton + kButtonHeight + kMarginBottom;
+    layout.Button = MessageBoxButtonPlace(layout.Width, layout.Height);
 
     TextImage ok = renderer.Render("OK", kPoints);
     const int okX = layout.Button.X + (layout.Button.Width - ok.Width) / 2;
     const int okY = layout.Button.Y + (layout.Button.Height - ok.Height) / 2;
     layout.Caption = {std::move(ok), okX, okY};
     return layout;
+}
+
+Rect MessageBoxButtonPlace(int width, int height)
+{
+    return {(width - kButtonWidth) / 2, height - kMarginBottom - kButtonHeight, kButtonWidth, kButtonHeight};
 }
 
 Surface DrawMessageBox(const MessageBoxLayout& layout, bool pressed)

@@ -36,6 +36,9 @@ struct MessageBoxLayout {
 // would be wider than the box may grow.
 MessageBoxLayout LayOutMessageBox(const TextRenderer& renderer, std::string_view text);
 
+// Where OK is in a box's client area of that size: centred, at the foot.
+Rect MessageBoxButtonPlace(int width, int height);
+
 // The client area of the box; pressed draws the button held down.
 Surface DrawMessageBox(const MessageBoxLayout& layout, bool pressed);
 

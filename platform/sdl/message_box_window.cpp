@@ -50,16 +50,30 @@ SDL_Point Centre(SDL_Window* owner, int width, int height)
 
 }  // namespace
 
+void SdlBoxWindow::Fit()
+{
+    scale_ = game_.Layout().Scale;
+    const int width = pixels_.Width() * scale_;
+    const int height = pixels_.Height() * scale_;
+    const SDL_Point at = Centre(owner_, width, height);
+    SDL_SetWindowSize(box_.get(), width, height);
+    SDL_SetWindowPosition(box_.get(), at.x, at.y);
+}
+
 bool SdlBoxWindow::Open(std::string_view title, const Surface& pixels)
 {
-    const SDL_Point at = Centre(owner_, pixels.Width(), pixels.Height());
+    pixels_ = pixels;
+    scale_ = game_.Layout().Scale;
+    const int width = pixels.Width() * scale_;
+    const int height = pixels.Height() * scale_;
+    const SDL_Point at = Centre(owner_, width, height);
     const std::string caption(title);
     if (box_) {  // kept from the last box
         SDL_SetWindowTitle(box_.get(), caption.c_str());
-        SDL_SetWindowSize(box_.get(), pixels.Width(), pixels.Height());
+        SDL_SetWindowSize(box_.get(), width, height);
         SDL_SetWindowPosition(box_.get(), at.x, at.y);
     } else {
-        box_.reset(window_system::CreateDialog(caption.c_str(), at.x, at.y, pixels.Width(), pixels.Height(), owner_));
+        box_.reset(window_system::CreateDialog(caption.c_str(), at.x, at.y, width, height, owner_));
         if (!box_) {
             return false;
         }
@@ -71,7 +85,8 @@ bool SdlBoxWindow::Open(std::string_view title, const Surface& pixels)
     // CreateDialog set): kept over it, and centred on it where the
     // compositor does that for dialogs.
     SDL_SetWindowModalFor(box_.get(), owner_);
-    if (!ShowOnWindow(box_.get(), pixels)) {
+    Enlarge(pixels, scale_, enlarged_);
+    if (!ShowOnWindow(box_.get(), scale_ == 1 ? pixels : enlarged_)) {
         Close();
         return false;
     }
@@ -83,7 +98,15 @@ bool SdlBoxWindow::Open(std::string_view title, const Surface& pixels)
 
 void SdlBoxWindow::Show(const Surface& pixels)
 {
-    ShowOnWindow(box_.get(), pixels);
+    if (&pixels != &pixels_) {
+        pixels_ = pixels;
+    }
+    if (scale_ == 1) {
+        ShowOnWindow(box_.get(), pixels_);
+        return;
+    }
+    Enlarge(pixels_, scale_, enlarged_);
+    ShowOnWindow(box_.get(), enlarged_);
 }
 
 void SdlBoxWindow::Close()
@@ -115,7 +138,8 @@ std::optional<BoxInput> SdlBoxWindow::Take(const SDL_Event& event)
                 [[fallthrough]];
             case SDL_WINDOWEVENT_FOCUS_LOST:  // Wayland: see the game window's events
             case SDL_WINDOWEVENT_EXPOSED:
-                SDL_UpdateWindowSurface(owner_);  // it still holds the last frame
+            case SDL_WINDOWEVENT_SIZE_CHANGED:  // its pixels made anew, empty
+                game_.ShowAgain();
                 break;
             default:
                 break;
@@ -137,24 +161,36 @@ std::optional<BoxInput> SdlBoxWindow::Take(const SDL_Event& event)
         break;
     case SDL_KEYDOWN:
         if (event.key.windowID == boxId_) {
+            // Full screen and zoom change the window, never the box: Alt+Enter
+            // does not dismiss it.
+            if (const WindowKey key = WindowKeyFor(event.key.keysym.sym, event.key.keysym.mod, event.key.repeat != 0);
+                key != WindowKey::None) {
+                if (mode_.Apply(key)) {
+                    game_.ShowAgain();
+                    Fit();
+                    return BoxRepaint{};
+                }
+                break;
+            }
             return BoxKey{VirtualKeyCode(event.key.keysym), event.key.repeat != 0};
         }
         break;
     case SDL_MOUSEBUTTONDOWN:
         if (event.button.windowID == boxId_ && event.button.button == SDL_BUTTON_LEFT) {
-            return BoxPointer{BoxPointer::Down, event.button.x, event.button.y};
+            return BoxPointer{BoxPointer::Down, event.button.x / scale_, event.button.y / scale_};
         }
         break;
     case SDL_MOUSEMOTION:
         if (event.motion.windowID == boxId_) {
-            return BoxPointer{BoxPointer::Move, event.motion.x, event.motion.y};
+            return BoxPointer{BoxPointer::Move, event.motion.x / scale_, event.motion.y / scale_};
         }
         break;
     case SDL_MOUSEBUTTONUP:
         if (event.button.button == SDL_BUTTON_LEFT) {
             // A release off the box is off the button.
             const bool onBox = event.button.windowID == boxId_;
-            return BoxPointer{BoxPointer::Up, onBox ? event.button.x : kOffBox, onBox ? event.button.y : kOffBox};
+            return BoxPointer{BoxPointer::Up, onBox ? event.button.x / scale_ : kOffBox,
+                              onBox ? event.button.y / scale_ : kOffBox};
         }
         break;
     default:

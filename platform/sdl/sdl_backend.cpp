@@ -149,7 +149,11 @@ void SdlBackend::Present(const Surface& frame, std::span<const Rect> changed)
 
 BoxResult SdlBackend::ShowMessageBox(std::string_view title, std::string_view text, std::optional<Time> deadline)
 {
-    SdlBoxWindow box(window_, box_, pads_, [this] { return Now(); });
+    // The window's own pixels, which frames may be composed straight into,
+    // go with a toggle or a zoom while the box is open: a copy shows them
+    // again.
+    pixels_->KeepFrame();
+    SdlBoxWindow box(window_, box_, *pixels_, *mode_, pads_, [this] { return Now(); });
     return RunMessageBox(box, text_, title, text, deadline);
 }
 

@@ -3,6 +3,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/core/message_box.h"
@@ -20,7 +21,7 @@ void brennow_unlisten_pointers();
 // The page's pointer listeners (pointer.js) call in here; it only queues.
 extern "C" EMSCRIPTEN_KEEPALIVE void brennow_pointer(platform::WebBackend* backend, int target, int kind,
                                                      double clientX, double clientY, int button, int buttons,
-                                                     int shiftKey, int ctrlKey, int altKey)
+                                                     int shiftKey, int ctrlKey, int altKey, int finger)
 {
     using platform::PointerKind;
     using platform::PointerTarget;
@@ -31,7 +32,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void brennow_pointer(platform::WebBackend* backe
         return;
     }
     platform::TakePointer(*backend, {static_cast<PointerTarget>(target), static_cast<PointerKind>(kind), clientX,
-                                     clientY, button, buttons, shiftKey != 0, ctrlKey != 0, altKey != 0});
+                                     clientY, button, buttons, shiftKey != 0, ctrlKey != 0, altKey != 0,
+                                     finger != 0});
 }
 
 namespace platform {
@@ -44,6 +46,7 @@ namespace {
 struct Position {
     int X = 0;
     int Y = 0;
+    double Shown = 0;  // CSS px a pixel is shown as
 };
 Position PixelAt(const char* id, double clientX, double clientY, int width, int height)
 {
@@ -52,7 +55,28 @@ Position PixelAt(const char* id, double clientX, double clientY, int width, int 
     const auto along = [](double client, double origin, double shown, int pixels) {
         return shown > 0 ? static_cast<int>(std::floor((client - origin) * pixels / shown)) : 0;
     };
-    return {along(clientX, place[0], place[2], width), along(clientY, place[1], place[3], height)};
+    return {along(clientX, place[0], place[2], width), along(clientY, place[1], place[3], height),
+            width > 0 ? place[2] / width : 0};
+}
+
+// A fingertip is larger than the box's OK button: a finger on the box within
+// about 44 x 44 CSS px around the button's middle is on the button, whatever
+// the box's scale. The box's pixels stay as they are, and a mouse keeps the
+// exact button.
+Position FingerOnButton(Position at, int width, int height)
+{
+    constexpr double kTarget = 44;  // CSS px
+    if (at.Shown <= 0 || at.X < 0 || at.Y < 0 || at.X >= width || at.Y >= height) {
+        return at;
+    }
+    const Rect button = MessageBoxButtonPlace(width, height);
+    const double halfWidth = std::max(button.Width / 2.0, kTarget / 2 / at.Shown);
+    const double halfHeight = std::max(button.Height / 2.0, kTarget / 2 / at.Shown);
+    if (std::abs(at.X + 0.5 - (button.X + button.Width / 2.0)) <= halfWidth &&
+        std::abs(at.Y + 0.5 - (button.Y + button.Height / 2.0)) <= halfHeight) {
+        return {button.X + button.Width / 2, button.Y + button.Height / 2, at.Shown};
+    }
+    return at;
 }
 
 // Keys that would scroll the page or move the focus away.
@@ -139,7 +163,10 @@ void TakePointer(WebBackend& backend, const PointerInput& input)
         int width = 0;
         int height = 0;
         emscripten_get_canvas_element_size("#box", &width, &height);
-        const Position at = PixelAt("box", input.ClientX, input.ClientY, width, height);
+        Position at = PixelAt("box", input.ClientX, input.ClientY, width, height);
+        if (input.Finger) {
+            at = FingerOnButton(at, width, height);
+        }
         backend.Box().Queue(BoxPointer{BoxKind(input.What), at.X, at.Y});
         return;
     }

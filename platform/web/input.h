@@ -22,6 +22,7 @@ struct PointerInput {
     bool ShiftKey = false;
     bool CtrlKey = false;
     bool AltKey = false;
+    bool Finger = false;
 };
 
 // Starts and stops listening to the page's keys, focus and pointers for

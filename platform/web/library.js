@@ -49,13 +49,18 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  // Part of an RGBA frame width x height onto the playfield's canvas.
+  // Part of an RGBA frame width x height onto the playfield's canvas. The
+  // page is told of the first, which takes over from its first look.
   brennow_put: function(pixels, width, height, x, y, w, h) {
-    if (!Module['brennowContext']) {
+    const first = !Module['brennowContext'];
+    if (first) {
       Module['brennowContext'] = document.getElementById('canvas').getContext('2d', {alpha: false});
     }
     const image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height);
     Module['brennowContext'].putImageData(image, 0, 0, x, y, w, h);
+    if (first && Module['brennowDrawn']) {
+      Module['brennowDrawn']();
+    }
   },
 
   brennow_open_box: function(title, width, height) {

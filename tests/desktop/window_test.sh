@@ -476,31 +476,9 @@ case_scaled() {
 
 # --- full screen and zoom, on a 1920 x 1080 screen -----------------------------
 
-# Waits until the game window's client area is W x H.
-_size_is() {
-    wt_geometry "$GAME_WIN" && [[ "${WT_W}x$WT_H" == "$1x$2" ]]
-}
-
-wait_size() {
-    wt_wait_until "$WT_TIMEOUT" "the game window to be $1x$2" _size_is "$1" "$2"
-}
-
 # The kept setting NAME is VALUE.
 kept_is() {
     grep -qx "$1 = $2" "$XDG_CONFIG_HOME/brennow/settings.conf" 2>/dev/null
-}
-
-# wait_enlarged SCALE X Y TAG STEP...: waits until the game window shows the
-# headless frame for STEP... enlarged SCALE times by whole pixels at X Y,
-# and black all around it.
-wait_enlarged() {
-    local scale=$1 x=$2 y=$3 tag=$4
-    shift 4
-    "$FRAME" "$WT_DIR/$tag.ppm" "$@" || return 1
-    wt_geometry "$GAME_WIN" || return 1
-    convert -size "${WT_W}x$WT_H" xc:black \( "$WT_DIR/$tag.ppm" -sample "$((scale * 100))%" \) -geometry "+$x+$y" \
-        -composite "$WT_DIR/$tag-expected.png" || return 1
-    wt_wait_matches "$GAME_WIN" "$WT_DIR/$tag-expected.png" "$WT_DIR/$tag-shot.png"
 }
 
 # The key-downs the form hears for xdotool's keys (every key reaches it, and
@@ -525,47 +503,98 @@ case_full_screen() {
     # the window at 1x before the window is back: there it is over the score.
     xdotool mousemove $((SCORE_LABEL[0] + 16)) $((SCORE_LABEL[1] + 12))
     for key in F11 alt+Return; do
-        [[ $key == F11 ]] && read -ra pressed <<<"$F11" || read -ra pressed <<<"$ALT_ENTER"
+        if [[ $key == F11 ]]; then
+            read -ra pressed <<<"$F11"
+        else
+            read -ra pressed <<<"$ALT_ENTER"
+        fi
         xdotool key "$key"
         keys+=("${pressed[@]}")
-        wait_size 1920 1080 || return 1
-        [[ -z $(xprop -id "$GAME_WIN" _MOTIF_WM_HINTS | grep ' = ') ]] ||
-            { wt_note "the Motif hints stay in full screen"; failed=1; }
-        wait_enlarged 3 264 16 "fs-$key" "${keys[@]}" || failed=1
+        wt_wait_size 1920 1080 || return 1
+        if xprop -id "$GAME_WIN" _MOTIF_WM_HINTS | grep -q ' = '; then
+            wt_note "the Motif hints stay in full screen"
+            failed=1
+        fi
+        wt_wait_enlarged 3 264 16 "fs-$key" "${keys[@]}" || failed=1
         xdotool key "$key"
         keys+=("${pressed[@]}")
-        wait_size 464 349 || return 1
-        wt_geometry "$GAME_WIN" && [[ "$WT_X $WT_Y" == "$x $y" ]] ||
-            { wt_note "back at $WT_X $WT_Y, not $x $y"; failed=1; }
+        wt_wait_size 464 349 || return 1
+        if ! wt_geometry "$GAME_WIN" || [[ "$WT_X $WT_Y" != "$x $y" ]]; then
+            wt_note "back at $WT_X $WT_Y, not $x $y"
+            failed=1
+        fi
         [[ $(xprop -id "$GAME_WIN" _MOTIF_WM_HINTS) == "$hints" ]] || { wt_note "no Motif hints again"; failed=1; }
         wt_size_pinned "$GAME_WIN" 464 349 || failed=1
-        wait_enlarged 1 0 0 "window-$key" "${keys[@]}" || failed=1
+        wt_wait_enlarged 1 0 0 "window-$key" "${keys[@]}" || failed=1
     done
     kept_is fullscreen no || { wt_note "full screen left is not kept"; failed=1; }
     # Moves on the black border are dropped; once the window has settled in
     # full screen (a pointer resting through the change is not heard), the
     # pointer steers in the playfield's pixels.
     xdotool key F11 key Right
-    wait_size 1920 1080 || return 1
+    wt_wait_size 1920 1080 || return 1
     sleep 0.5
     xdotool mousemove 100 500 mousemove $((264 + 3 * FREE_POINT[0] + 2)) $((16 + 3 * FREE_POINT[1] + 1))
-    wait_enlarged 3 264 16 fs-steered "${keys[@]}" $F11 key:39 "move:${FREE_POINT[0]},${FREE_POINT[1]}" || failed=1
+    wt_wait_enlarged 3 264 16 fs-steered "${keys[@]}" $F11 key:39 "move:${FREE_POINT[0]},${FREE_POINT[1]}" || failed=1
     kept_is fullscreen yes || { wt_note "full screen is not kept"; failed=1; }
     # Held, with the key's repeats, the key toggles once.
     xdotool keydown F11 sleep 1 keyup F11
     sleep 0.3
-    _size_is 464 349 || { wt_note "a held F11 left the window ${WT_W}x$WT_H"; failed=1; }
+    wt_size_is 464 349 || { wt_note "a held F11 left the window ${WT_W}x$WT_H"; failed=1; }
     xdotool key F11
-    wait_size 1920 1080 || return 1
+    wt_wait_size 1920 1080 || return 1
     wt_stop_game
     wt_start_game "$GAME" || return 1
-    wait_size 1920 1080 || { wt_note "the kept full screen was not found again"; failed=1; }
+    wt_wait_size 1920 1080 || { wt_note "the kept full screen was not found again"; failed=1; }
     wt_stop_game
     wt_start_game "$GAME" --window || return 1
     sleep 0.5
-    _size_is 464 349 || { wt_note "--window did not win over the kept full screen"; failed=1; }
+    wt_size_is 464 349 || { wt_note "--window did not win over the kept full screen"; failed=1; }
     kept_is fullscreen yes || { wt_note "--window was kept"; failed=1; }
     return "$failed"
+}
+
+# _box_is W H: the box is shown at W x H.
+_box_is() {
+    wt_find_box && wt_geometry "$BOX_WIN" && [[ "${WT_W}x$WT_H" == "$1x$2" ]]
+}
+
+# In full screen a lost round's box opens over the playfield at its scale,
+# crisp, with the focus. F11 and Alt+Enter in the box take the window out of
+# full screen and back, and a zoom key zooms, the box with them; none
+# dismisses it. Enter does, and the game waits for the next round, still in
+# full screen.
+case_box_full_screen() {
+    local failed=0 bw bh key scale size
+    "$BOX_TOOL" "$WT_DIR/fsbox.ppm" "$LOST_AT_ZERO" || return 1
+    read -r bw bh < <(identify -format '%w %h\n' "$WT_DIR/fsbox.ppm") || return 1
+    "$FRAME" "$WT_DIR/fs-waiting.ppm" || return 1
+    wt_crop "$WT_DIR/fs-waiting.ppm" "$WT_DIR/fs-waiting-below.png" "${BELOW_OBSTACLES[@]}" || return 1
+    convert "$WT_DIR/fs-waiting-below.png" -sample 300% "$WT_DIR/fs-waiting-below-3.png" || return 1
+    WT_SCREEN=1920x1080x24 wt_restart_display || return 1
+    wt_start_game "$GAME" --fullscreen || return 1
+    wt_wait_size 1920 1080 || return 1
+    wt_focus "$GAME_WIN" || return 1
+    aim_figure
+    xdotool mousemove $((264 + 3 * PROMPT_POINT[0] + 1)) $((16 + 3 * PROMPT_POINT[1] + 1)) click 1
+    wt_wait_until "$WT_TIMEOUT" "the message box" wt_find_box || return 1
+    wt_wait_until "$WT_TIMEOUT" "the message box to get the focus" wt_has_focus "$BOX_WIN" || return 1
+    for step in none:3:1920x1080 F11:1:464x349 ctrl+equal:2:928x698 alt+Return:3:1920x1080; do
+        IFS=: read -r key scale size <<<"$step"
+        [[ $key == none ]] || xdotool key "$key"
+        wt_wait_size "${size%x*}" "${size#*x}" || { failed=1; continue; }
+        wt_wait_until "$WT_TIMEOUT" "the box at ${scale}x" _box_is $((bw * scale)) $((bh * scale)) || failed=1
+        convert "$WT_DIR/fsbox.ppm" -sample "$((scale * 100))%" "$WT_DIR/fsbox-$scale.png" || return 1
+        # Shot from the screen, so it is seen over the game window.
+        wt_wait_matches "$BOX_WIN" "$WT_DIR/fsbox-$scale.png" "$WT_DIR/fsbox-$key-shot.png" || failed=1
+    done
+    ((failed == 0)) || return 1
+    key_in_box Return || return 1
+    wt_wait_until "$WT_TIMEOUT" "the message box to close" wt_no_box || return 1
+    wt_size_is 1920 1080 || { wt_note "the game left full screen"; return 1; }
+    wt_wait_matches "$GAME_WIN" "$WT_DIR/fs-waiting-below-3.png" "$WT_DIR/fs-waiting-shot.png" \
+        $((264 + 3 * BELOW_OBSTACLES[0])) $((16 + 3 * BELOW_OBSTACLES[1])) $((3 * BELOW_OBSTACLES[2])) \
+        $((3 * BELOW_OBSTACLES[3]))
 }
 
 # Ctrl+= and Ctrl+- step the window through the whole scales that fit the
@@ -586,22 +615,22 @@ case_zoom() {
         xdotool key "$key"
         keys+=(key:17 "key:$code")
         sleep 0.2
-        wait_size "${size%x*}" "${size#*x}" || { failed=1; continue; }
+        wt_wait_size "${size%x*}" "${size#*x}" || { failed=1; continue; }
         wt_size_pinned "$GAME_WIN" "${size%x*}" "${size#*x}" || failed=1
-        wait_enlarged $((${size%x*} / 464)) 0 0 "zoom-${#keys[@]}" "${keys[@]}" || failed=1
+        wt_wait_enlarged $((${size%x*} / 464)) 0 0 "zoom-${#keys[@]}" "${keys[@]}" || failed=1
     done
     kept_is scale 2 || { wt_note "the zoom is not kept"; failed=1; }
     # In full screen the zoom keys change nothing.
     xdotool key F11
-    wait_size 1920 1080 || return 1
+    wt_wait_size 1920 1080 || return 1
     xdotool key ctrl+minus F11
-    wait_size 928 698 || failed=1
+    wt_wait_size 928 698 || failed=1
     wt_stop_game
     wt_start_game "$GAME" || return 1
-    wait_size 928 698 || { wt_note "the kept zoom was not found again"; failed=1; }
+    wt_wait_size 928 698 || { wt_note "the kept zoom was not found again"; failed=1; }
     wt_stop_game
     wt_start_game "$GAME" --scale=9 || return 1
-    wait_size 1392 1047 || failed=1
+    wt_wait_size 1392 1047 || failed=1
     [[ $(cat "$WT_DIR/game.err") == "brennow: scale 9 does not fit the screen; 3 does" ]] ||
         { wt_note "stderr: $(head -c 300 "$WT_DIR/game.err")"; failed=1; }
     kept_is scale 2 || { wt_note "--scale was kept"; failed=1; }
@@ -846,6 +875,22 @@ case_wayland() {
     wl_expect_exit
 }
 
+# On Wayland F11 goes to full screen through SDL and the compositor: weston's
+# 800 x 600 output takes the playfield once, centred on black (below the
+# panel's height, where weston's pointer rests); F11 again brings the window
+# back.
+case_wayland_full_screen() {
+    wl_start_game || return 1
+    "$FRAME" "$WT_DIR/wl-full.ppm" key:122 || return 1
+    convert -size 800x600 xc:black "$WT_DIR/wl-full.ppm" -geometry +168+125 -composite -crop 800x568+0+32 +repage \
+        "$WT_DIR/wl-full.png" || return 1
+    xdotool key F11
+    wt_geometry "$WT_WESTON_WIN" || return 1
+    wt_wait_root_matches "$WT_DIR/wl-full.png" "$WT_DIR/wl-full-shot.png" "$WT_X" $((WT_Y + 32)) 800 568 || return 1
+    xdotool key F11
+    wt_find_playfield 464 349
+}
+
 # SIGTERM while the box is open on Wayland ends the game with status 0.
 case_wayland_box_term() {
     "$BOX_TOOL" "$WT_DIR/wl-box-expected.ppm" "$LOST_AT_ZERO" || return 1
@@ -881,6 +926,8 @@ wt_group screen
 wt_run_case "F11 and Alt+Enter: full screen at 3x, centred on black, steered in its pixels, and back; kept" \
     case_full_screen
 wt_run_case "zoom keys: each whole scale that fits, crisp and pinned; kept; --scale wins and is fitted" case_zoom
+wt_run_case "the box in full screen: at 3x, over it, with the focus; F11, Alt+Enter, zoom keep it; Enter closes it" \
+    case_box_full_screen
 
 wt_group round
 wt_run_case "a round: start, score, collision box, dismiss, start again" case_round
@@ -922,5 +969,6 @@ wt_run_case "the wait for input fails: the reason on stderr, status 1, no spin" 
 wt_group wayland
 wt_run_case "on Wayland: the playfield and the box as headless, keys, Enter, the close button" case_wayland
 wt_run_case "on Wayland: SIGTERM while the box is open ends with status 0" case_wayland_box_term
+wt_run_case "on Wayland: F11 to full screen, centred on black, and back" case_wayland_full_screen
 
 wt_summary

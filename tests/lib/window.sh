@@ -372,6 +372,15 @@ wt_size_pinned() {
     fi
 }
 
+# wt_size_is W H: the game window's client area is W x H.
+wt_size_is() {
+    wt_geometry "$GAME_WIN" && [[ "${WT_W}x$WT_H" == "$1x$2" ]]
+}
+
+wt_wait_size() {
+    wt_wait_until "$WT_TIMEOUT" "the game window to be $1x$2" wt_size_is "$1" "$2"
+}
+
 # --- pictures ----------------------------------------------------------------
 
 # Reads WINDOW's client area into WT_X WT_Y (root coordinates) WT_W WT_H.
@@ -426,6 +435,19 @@ wt_same() {
 # The number of pixels of a picture that are not black.
 wt_count_lit() {
     convert "$1" -alpha off -fill white +opaque black -colorspace gray -format '%[fx:round(mean*w*h)]\n' info:
+}
+
+# wt_wait_enlarged SCALE X Y TAG STEP...: waits until the game window shows
+# the headless frame for STEP... ($FRAME, the frame tool, makes it) enlarged
+# SCALE times by whole pixels at X Y, and black all around it.
+wt_wait_enlarged() {
+    local scale=$1 x=$2 y=$3 tag=$4
+    shift 4
+    "$FRAME" "$WT_DIR/$tag.ppm" "$@" || return 1
+    wt_geometry "$GAME_WIN" || return 1
+    convert -size "${WT_W}x$WT_H" xc:black \( "$WT_DIR/$tag.ppm" -sample "$((scale * 100))%" \) -geometry "+$x+$y" \
+        -composite "$WT_DIR/$tag-expected.png" || return 1
+    wt_wait_matches "$GAME_WIN" "$WT_DIR/$tag-expected.png" "$WT_DIR/$tag-shot.png"
 }
 
 # Shoots (part of) the window into OUT and tells whether it differs from REF.

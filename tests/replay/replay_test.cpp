@@ -5,6 +5,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "app/sessions.h"
@@ -195,12 +196,9 @@ struct Verified {
 
 class File {
 public:
-    // Named by the test too: ctest runs each test in a process of its own,
-    // side by side, and each process counts from one.
     explicit File(std::string_view contents)
         : path_(fs::temp_directory_path() /
-                ("brennow-replay-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                 "-" + std::to_string(++count_) + ".replay"))
+                ("brennow-replay-test-" + Tag() + "-" + std::to_string(++count_) + ".replay"))
     {
         std::ofstream(path_, std::ios::binary) << contents;
     }
@@ -208,6 +206,14 @@ public:
     std::string Path() const { return path_.string(); }
 
 private:
+    // ctest runs each case in a process of its own, side by side, and other
+    // checkouts may run them too: the count alone would hand two of them one file.
+    static const std::string& Tag()
+    {
+        static const std::string tag = std::to_string(std::random_device{}());
+        return tag;
+    }
+
     fs::path path_;
     static inline int count_ = 0;
 };

@@ -32,8 +32,11 @@ const emulate = (cdp, screen) => cdp.send('Emulation.setDeviceMetricsOverride', 
 });
 
 // A page on an emulated screen, in a profile of its own (incognito, unless
-// the browser's own, fresh, profile is asked for).
-async function open(browser, url, screen, { incognito = true } = {}) {
+// the browser's own, fresh, profile is asked for). hold: the program's
+// download is held back until page.release(), for less than the loader's
+// stall limit; the page is opened as soon as it is read. before: scripts of
+// the test's own, run before the page's.
+async function open(browser, url, screen, { incognito = true, hold = false, before = [] } = {}) {
   const context = incognito ? await browser.createBrowserContext() : browser.defaultBrowserContext();
   const page = await context.newPage();
   const cdp = await page.createCDPSession();
@@ -41,7 +44,22 @@ async function open(browser, url, screen, { incognito = true } = {}) {
   if (screen.touch) {
     await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
   }
-  await page.evaluateOnNewDocument(HOOKS);
+  for (const script of [HOOKS, ...before]) {
+    await page.evaluateOnNewDocument(script);
+  }
+  if (hold) {
+    const paused = [];
+    let released = false;
+    cdp.on('Fetch.requestPaused', ({ requestId }) => (released
+      ? cdp.send('Fetch.continueRequest', { requestId }).catch(() => {}) : paused.push(requestId)));
+    await cdp.send('Fetch.enable', { patterns: [{ urlPattern: '*brennow.wasm*', requestStage: 'Request' }] });
+    page.release = async () => {
+      released = true;
+      for (const requestId of paused.splice(0)) {
+        await cdp.send('Fetch.continueRequest', { requestId });
+      }
+    };
+  }
   // Uncaught errors and unhandled rejections; a failed download's console
   // line is the browser's own.
   page.errors = [];
@@ -49,10 +67,15 @@ async function open(browser, url, screen, { incognito = true } = {}) {
   page.cdp = cdp;
   page.closeAll = () => (incognito ? context.close() : page.close());
   if (url) {
-    await page.goto(url, { waitUntil: 'load' });
+    // The page's load waits for the program's preloaded download.
+    await page.goto(url, { waitUntil: hold ? 'domcontentloaded' : 'load' });
   }
   return page;
 }
+
+// The first look is shown, the program not yet there.
+const firstLook = (page) => waitFor(page, () => document.getElementById('first-look').complete &&
+  document.getElementById('first-look').naturalWidth > 0, undefined, 5000);
 
 // A part of the page in device pixels, as the screen shows it.
 async function shot(page, clip) {
@@ -70,6 +93,8 @@ const state = (page) => page.evaluate(() => {
   };
   return {
     canvas: rect('canvas'),
+    look: rect('first-look'),
+    loading: !document.getElementById('loading').hidden,
     bar: rect('bar'),
     dialog: rect('dialog'),
     box: rect('box'),
@@ -82,6 +107,8 @@ const state = (page) => page.evaluate(() => {
   };
 });
 
+// On whole device pixels: place and size.
+const whole = (r, ratio) => [r.x, r.y, r.width, r.height].every((v) => Math.abs(v * ratio - Math.round(v * ratio)) < 0.01);
 const inside = (r, view) => r.x >= -0.01 && r.y >= -0.01 && r.x + r.width <= view.width + 0.01 &&
                             r.y + r.height <= view.height + 0.01 && r.width > 0 && r.height > 0;
 
@@ -126,6 +153,14 @@ const headlessPath = () => ['move:' + PATH[0], 'press:' + PATH[0], ...PATH.slice
 // A playfield pixel's middle, in CSS px of the page.
 const at = (s, [x, y]) => [s.canvas.x + (x + 0.5) * (s.canvas.width / WIDTH),
                            s.canvas.y + (y + 0.5) * (s.canvas.height / HEIGHT)];
+
+// The first look, as the page carries it: the headless first frame, in a few KiB.
+const lookData = fs.readFileSync(path.join(site, 'index.html'), 'utf8')
+  .match(/id="first-look"[^>]*src="data:image\/png;base64,([^"]+)"/);
+const lookPng = Buffer.from(lookData ? lookData[1] : '', 'base64');
+const lookPicture = lookData ? readPng(lookPng) : { width: 0, height: 0, rgb: Buffer.alloc(0) };
+same(lookPicture, frame(), 'the page\'s first look is the headless first frame');
+check(lookPng.length < 16 * 1024, `the first look is small: ${lookPng.length} bytes`);
 
 const server = await serve(site);
 const browser = await launch();
@@ -199,10 +234,27 @@ try {
     { name: 'desktop 1280 x 800 zoomed to 300 %', width: 427, height: 267, scale: 3, touch: false, device: 0 },
   ];
   for (const screen of SCREENS) {
-    const page = await open(browser, server.url, screen);
+    // Before the program comes, its first frame is there already, where the
+    // program will draw it; then nothing moves.
+    const page = await open(browser, server.url, screen, { hold: true });
+    await firstLook(page);
+    await sleep(100);
+    const early = await state(page);
+    check(JSON.stringify(early.look) === JSON.stringify(early.canvas) && early.loading &&
+          (await puts(page)) === 0 && (!screen.device || whole(early.look, screen.scale)),
+          `${screen.name}: before the program comes, the first look stands where the playfield will be`,
+          JSON.stringify(early));
+    if (screen.device) {
+      same(await shot(page, early.look), enlarge(frame(), screen.device),
+           `${screen.name}: before the program comes, the first look is the headless first frame, crisp`);
+    }
+    await page.release();
     await firstFrame(page);
     await sleep(100);
     const first = await state(page);
+    check(JSON.stringify(first.canvas) === JSON.stringify(early.canvas) && first.look.width === 0 && !first.loading,
+          `${screen.name}: the program's first frame takes the first look's place, the hint the loading's`,
+          JSON.stringify(first));
     // Where no whole number of device pixels is large enough, the playfield
     // fills the width, or the height with the hint below it.
     const fills = Math.abs(first.canvas.width - (first.view.width - (screen.touch ? 0 : 16))) < 1 ||
@@ -219,6 +271,7 @@ try {
       same(await shot(page, first.canvas), enlarge(frame(), screen.device),
            `${screen.name}: the first frame is the headless one, crisp`);
     }
+    same(await playfield(page), lookPicture, `${screen.name}: the program's first frame is the first look's picture`);
     if (screen.touch) {
       // A drag steers as the same mouse movements do, on beyond the
       // playfield's edge; a second finger changes nothing; a touch the
@@ -241,6 +294,32 @@ try {
       same(await playfield(page), frame(...headlessPath()),
            `${screen.name}: a drag steers as the same mouse movements do, also beyond the edge`);
       check(await framesWithin(page, 400) === 0, `${screen.name}: a cancelled touch is no click: the round waits`);
+      // A finger still down when the one followed lifts steers from its
+      // next move; its lift is no click, since it never pressed.
+      const fingers = (type, points) => page.cdp.send('Input.dispatchTouchEvent', {
+        type, touchPoints: points.map(([id, p]) => ({ id, x: at(first, p)[0], y: at(first, p)[1] })) });
+      const drag = [PROMPT, [200, 215], [200, 235], [200, 255]];
+      const other = (i) => [330 - 6 * i, 300 - 4 * i];
+      for (const [i, p] of drag.entries()) {
+        before = await puts(page);
+        await fingers(i === 0 ? 'touchStart' : 'touchMove', [[0, p]]);
+        if (i > 0) {
+          await presented(page, before);
+        }
+      }
+      await fingers('touchStart', [[0, drag[3]], [1, other(0)]]);
+      await fingers('touchEnd', [[0, drag[3]]]);  // the first lifts
+      for (let i = 1; i <= 15; ++i) {
+        before = await puts(page);
+        await fingers('touchMove', [[1, other(i)]]);
+        await waitFor(page, (n) => window.__seen.puts.length > n, before, 1000).catch(() => {});
+      }
+      await fingers('touchEnd', []);
+      const handedOff = ['release:-1,-1', 'move:' + PROMPT, 'press:' + PROMPT, ...drag.slice(1).map((p) => 'move:' + p),
+                         'release:' + drag[3], ...Array.from({ length: 15 }, (_, i) => 'move:' + other(i + 1))];
+      same(await playfield(page), frame(...headlessPath(), ...handedOff),
+           `${screen.name}: a finger down when the one followed lifts steers from its next move`);
+      check(await framesWithin(page, 400) === 0, `${screen.name}: that finger's lift is no click: the round waits`);
       // Lifted on the form, the drag is a click, as a mouse's is.
       await touch(page, 'touchStart', [at(first, [400, 300])]);
       await touch(page, 'touchMove', [at(first, [380, 310])]);
@@ -354,14 +433,20 @@ try {
         check(await page.evaluate(() => !document.getElementById('modal').hidden),
               `${screen.name}: a cancelled touch on OK leaves the box open`);
       }
+      // 2 CSS px above the button: on OK for a finger, not for a mouse.
+      const nearOk = [ok[0], ok[1] - (23 / 2) * scale - 2];
       if (screen.touch) {
-        await tap(page, ok);
+        await tap(page, nearOk);
       } else {
+        await page.mouse.click(...nearOk);
+        await sleep(200);
+        check(await page.evaluate(() => !document.getElementById('modal').hidden),
+              `${screen.name}: a click 2 px beside OK leaves the box open`);
         await page.mouse.click(...ok);
       }
       const closed = await waitFor(page, () => document.getElementById('modal').hidden, undefined, 3000)
         .then(() => true, () => false);
-      check(closed, `${screen.name}: ${screen.touch ? 'a tap' : 'a click'} on OK closes the box`);
+      check(closed, `${screen.name}: ${screen.touch ? 'a tap 2 px beside OK' : 'a click on OK'} closes the box`);
     }
     check(page.errors.length === 0, `${screen.name}: no errors in the page`, page.errors.join('; '));
     await page.closeAll();
@@ -379,7 +464,7 @@ try {
       await sleep(300);
       const s = await state(page);
       seen.push({ device: s.canvas.width / WIDTH * screen.scale,
-                  whole: inside(s.canvas, s.view) && inside(s.bar, s.view),
+                  whole: inside(s.canvas, s.view) && inside(s.bar, s.view) && whole(s.canvas, screen.scale),
                   beside: s.bar.x >= s.canvas.x + s.canvas.width });
     }
     const expected = [{ device: 3, beside: true }, { device: 2, beside: false }, { device: 3, beside: true }];
@@ -387,6 +472,56 @@ try {
     check(seen.every(as),
           'a phone turned and back: crisp each way, the hint beside the playfield in landscape', JSON.stringify(seen));
     await page.closeAll();
+  }
+
+  // --- a tap while the program loads is kept: it starts the round once it comes --
+  {
+    const page = await open(browser, server.url, { width: 390, height: 844, scale: 3, touch: true }, { hold: true });
+    await firstLook(page);
+    await tap(page, at(await state(page), PROMPT));
+    await sleep(200);
+    const saying = await page.evaluate(() => document.getElementById('loading-text').textContent);
+    await page.release();
+    await firstFrame(page);
+    await sleep(100);
+    check(/^Starting…/.test(saying) && await framesWithin(page, 400) > 10,
+          'a tap while the program loads: the page says it is starting, and the round starts once it comes', saying);
+    await page.closeAll();
+  }
+
+  // --- on whole device pixels whatever the hint's text measures, at any density --
+  {
+    const OTHER_TEXT = `document.addEventListener('DOMContentLoaded', () => {
+      const style = document.createElement('style');
+      style.textContent = '#bar { font: 19.3px/23.7px serif; letter-spacing: 0.7px; } #hint li { padding-bottom: 100.3px; }';
+      document.head.append(style);
+    });`;
+    for (const screen of [
+      { name: 'portrait phone 390 x 844 at 3', width: 390, height: 844, scale: 3, touch: true, device: 2 },
+      { name: 'landscape phone 844 x 390 at 3', width: 844, height: 390, scale: 3, touch: true, device: 3 },
+      { name: 'phone 412 x 915 at 2.625', width: 412, height: 915, scale: 2.625, touch: true, device: 2 },
+      { name: 'phone 393 x 873 at 2.75', width: 393, height: 873, scale: 2.75, touch: true, device: 2 },
+      { name: 'desktop window 1024 x 768', width: 1024, height: 768, scale: 1, touch: false, device: 1 },
+    ]) {
+      const what = `a taller hint in another font, ${screen.name}`;
+      const page = await open(browser, server.url, screen, { hold: true, before: [OTHER_TEXT] });
+      await firstLook(page);
+      await sleep(200);
+      const early = await state(page);
+      const look = await shot(page, early.look);
+      await page.release();
+      await firstFrame(page);
+      await sleep(100);
+      const s = await state(page);
+      check(whole(early.look, screen.scale) && whole(s.canvas, screen.scale) &&
+            Math.abs(s.canvas.width * screen.scale - WIDTH * screen.device) < 0.01,
+            `${what}: the first look and the playfield on whole device pixels`,
+            JSON.stringify({ look: early.look, canvas: s.canvas, bar: s.bar }));
+      const want = enlarge(frame(), screen.device);
+      same(look, want, `${what}: the first look is the headless first frame, crisp`);
+      same(await shot(page, s.canvas), want, `${what}: the program's first frame is the same, crisp`);
+      await page.closeAll();
+    }
   }
 
   // --- full screen: the whole page, the box's layer with it ----------------------

@@ -117,6 +117,37 @@ case_box() {
     wt_wait_matches "$GAME_WIN" "$WT_DIR/waiting-below.png" "$WT_DIR/after-box.png" 0 110 464 239
 }
 
+# What the game keeps, in the Wine prefix's APPDATA: Wine sets APPDATA
+# itself, so the tests' XDG_CONFIG_HOME does not reach it.
+clear_kept() {
+    rm -rf -- "$(dirname -- "$WINE_RUN")"/wine-prefix/drive_c/users/*/AppData/Roaming/Brennow
+}
+
+# F11 takes the window to full screen, the playfield at 3x centred on black,
+# and back; one zoom step doubles the window, crisp. Every key reaches the
+# form as well (F11 is 122, Ctrl 17, = 187). The pointer rests over the
+# score, where neither the window nor full screen's playfield will be.
+case_full_screen_and_zoom() {
+    local failed=0
+    clear_kept
+    WT_SCREEN=1920x1080x24 wt_restart_display || return 1
+    wt_start_game "$GAME" || return 1
+    wt_focus "$GAME_WIN" || return 1
+    xdotool mousemove 200 20
+    xdotool key F11
+    wt_wait_size 1920 1080 || return 1
+    wt_wait_enlarged 3 264 16 full key:122 || failed=1
+    xdotool key F11
+    wt_wait_size 464 349 || return 1
+    wt_wait_enlarged 1 0 0 back key:122 key:122 || failed=1
+    xdotool key ctrl+equal
+    wt_wait_size 928 698 || return 1
+    wt_wait_enlarged 2 0 0 zoomed key:122 key:122 key:17 key:187 || failed=1
+    wt_stop_game
+    clear_kept
+    return "$failed"
+}
+
 # Asked to close, the game ends with status 0.
 case_close() {
     wt_start_game "$GAME" || return 1
@@ -199,6 +230,7 @@ wt_run_case "window at load: caption, size, fixed size, only the close button, f
 wt_run_case "arrow keys and a mouse move steer the figure as headless" case_keys_and_mouse
 wt_run_case "a lost round: the box owned by the window, as drawn headless; Enter closes it" case_box
 wt_run_case "closing the window ends with status 0" case_close
+wt_run_case "F11 to full screen at 3x and back, one zoom step to 2x, each crisp" case_full_screen_and_zoom
 wt_run_case "next to no CPU while waiting; a round's cadence" case_idle_and_round
 wt_run_case "at twice the density Windows gives: twice the size, crisp" case_dense
 
