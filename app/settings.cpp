@@ -1,6 +1,8 @@
 #include "app/settings.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>

@@ -597,6 +597,39 @@ case_box_full_screen() {
         $((3 * BELOW_OBSTACLES[3]))
 }
 
+# Settings that cannot be read or kept are never fatal: a corrupt file says
+# so in one line and leaves the defaults; a settings folder that is a plain
+# file says once that nothing is kept, however often a setting changes, and
+# the game plays on and ends with status 0.
+case_settings_not_kept() {
+    local failed=0 lines
+    WT_SCREEN=1920x1080x24 wt_restart_display || return 1
+    mkdir -p "$XDG_CONFIG_HOME/brennow"
+    printf 'scale = lots\nfullscreen = yes\n' >"$XDG_CONFIG_HOME/brennow/settings.conf"
+    wt_start_game "$GAME" || return 1
+    wt_wait_size 1920 1080 || failed=1
+    mapfile -t lines <"$WT_DIR/game.err"
+    [[ ${#lines[@]} == 1 && ${lines[0]} == *"settings.conf: line 1: the scale is not a whole number"* ]] ||
+        { wt_note "stderr: $(head -c 300 "$WT_DIR/game.err")"; failed=1; }
+    wt_stop_game
+    rm -rf -- "$XDG_CONFIG_HOME/brennow"
+    echo "not a folder" >"$XDG_CONFIG_HOME/brennow"
+    wt_start_game "$GAME" || return 1
+    wt_focus "$GAME_WIN" || return 1
+    xdotool key ctrl+equal
+    wt_wait_size 928 698 || failed=1
+    xdotool key ctrl+minus
+    wt_wait_size 464 349 || failed=1
+    wmctrl -i -c "$GAME_WIN"
+    wt_wait_game_exit || return 1
+    ((GAME_STATUS == 0)) || { wt_note "the game ended with status $GAME_STATUS"; failed=1; }
+    mapfile -t lines <"$WT_DIR/game.err"
+    [[ ${#lines[@]} == 1 && ${lines[0]} == "brennow: the settings are not kept: cannot make the folder "* ]] ||
+        { wt_note "stderr: $(head -c 300 "$WT_DIR/game.err")"; failed=1; }
+    rm -f -- "$XDG_CONFIG_HOME/brennow"
+    return "$failed"
+}
+
 # Ctrl+= and Ctrl+- step the window through the whole scales that fit the
 # work area (on 1080 rows with openbox's title bar, 3x at most), each crisp
 # and pinned; the keypad's + and - too; Ctrl+0 goes back to the first size.
@@ -926,6 +959,8 @@ wt_group screen
 wt_run_case "F11 and Alt+Enter: full screen at 3x, centred on black, steered in its pixels, and back; kept" \
     case_full_screen
 wt_run_case "zoom keys: each whole scale that fits, crisp and pinned; kept; --scale wins and is fitted" case_zoom
+wt_run_case "settings that cannot be read or kept: one line on stderr, the game plays on, status 0" \
+    case_settings_not_kept
 wt_run_case "the box in full screen: at 3x, over it, with the focus; F11, Alt+Enter, zoom keep it; Enter closes it" \
     case_box_full_screen
 

@@ -490,10 +490,12 @@ try {
   }
 
   // --- on whole device pixels whatever the hint's text measures, at any density --
+  // Beside the playfield on a landscape phone, a hint taller than the
+  // playfield once moved it by a fraction of a device pixel.
   {
     const OTHER_TEXT = `document.addEventListener('DOMContentLoaded', () => {
       const style = document.createElement('style');
-      style.textContent = '#bar { font: 19.3px/23.7px serif; letter-spacing: 0.7px; } #hint li { padding-bottom: 100.3px; }';
+      style.textContent = '#bar { font: 19.3px/23.7px serif; letter-spacing: 0.7px; } #hint li { padding-bottom: 150.3px; }';
       document.head.append(style);
     });`;
     for (const screen of [
