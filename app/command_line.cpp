@@ -155,9 +155,13 @@ CommandLine ParseCommandLine(std::span<char* const> argv)
             version = true;
             break;
         case ':': {
+            // mingw-w64's getopt_long says this of a value given to an
+            // option that takes none, too.
             const std::string_view argument = arguments[static_cast<std::size_t>(optind - 1)];
-            return Refuse("option '" + std::string(argument.substr(0, argument.find('='))) +
-                          "' requires an argument");
+            if (argument.find('=') != std::string_view::npos) {
+                return Refuse(WhyRefused(argument, 0));
+            }
+            return Refuse("option '" + std::string(argument) + "' requires an argument");
         }
         default: {
             // optind is past the refused argument, except in a cluster of

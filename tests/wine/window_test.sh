@@ -136,6 +136,9 @@ clear_kept() {
 case_full_screen_and_zoom() {
     local failed=0
     clear_kept
+    # A Wine server still up from the last case keeps the last screen's
+    # size, and full screen would take that.
+    WINEPREFIX=$(dirname -- "$WINE_RUN")/wine-prefix timeout 30 wineserver -w 2>/dev/null
     WT_SCREEN=1920x1080x24 wt_restart_display || return 1
     wt_start_game "$GAME" || return 1
     wt_focus "$GAME_WIN" || return 1
