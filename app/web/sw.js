@@ -23,40 +23,113 @@ const FILES = [
 // How long the page may take from the network before the cached one is shown.
 const PAGE_WAIT_MS = 5000;
 
+// A failed install leaves nothing behind; one that failed for want of room
+// leaves a mark that this build does not try again (the page looks for it):
+// each visit would download every file once more for an install that cannot
+// succeed, where the browser's own cache serves the page as it is.
+const NO_ROOM = `brennow-no-room-${BUILD}`;
+
+// This build's cache, only if it is there: caches.open would make an empty
+// one of the name, and the files would seem to be kept when none is.
+async function ownCache() {
+  return (await caches.has(CACHE)) ? caches.open(CACHE) : null;
+}
+
+// Fetches every file of this build that the cache lacks; all of them for an
+// install. A file that does not come whole, or a page of another build
+// (the server has moved on: that build's worker will fill its own cache),
+// fails it.
+async function fill(cache) {
+  for (const [url, size] of FILES) {
+    if (await cache.match(url)) {
+      continue;
+    }
+    // Past the browser's own cache: the page and the icons keep their names from build to build.
+    const response = await fetch(new Request(url, { cache: 'no-cache' }));
+    if (!response.ok) {
+      throw new Error(`${url}: the server answered ${response.status}`);
+    }
+    if (url === PAGE && !(await response.clone().text()).includes(`data-build="${BUILD}"`)) {
+      throw new Error('the server has a newer build');
+    }
+    if (size > 0) {
+      const length = (await response.clone().arrayBuffer()).byteLength;
+      if (length !== size) {
+        throw new Error(`${url}: ${length} bytes came of ${size}`);
+      }
+    }
+    await cache.put(url, response);
+  }
+}
+
 self.addEventListener('install', (event) => {
   event.waitUntil((async () => {
-    const cache = await caches.open(CACHE);
-    for (const [url, size] of FILES) {
-      // Past the browser's own cache: the page and the icons keep their names from build to build.
-      const response = await fetch(new Request(url, { cache: 'no-cache' }));
-      if (!response.ok) {
-        throw new Error(`${url}: the server answered ${response.status}`);
+    try {
+      await fill(await caches.open(CACHE));
+    } catch (error) {
+      await caches.delete(CACHE);
+      if (error && error.name === 'QuotaExceededError') {
+        await caches.open(NO_ROOM).catch(() => {});
       }
-      if (size > 0) {
-        const length = (await response.clone().arrayBuffer()).byteLength;
-        if (length !== size) {
-          throw new Error(`${url}: ${length} bytes came of ${size}`);
-        }
-      }
-      await cache.put(url, response);
+      throw error;
     }
     await self.skipWaiting();
   })());
 });
 
+// The build each open window said it runs (the page tells its worker). A
+// window that has not said may be loading another build's files: that
+// build's cache stays while it is open.
+const running = new Map();
+
+async function dropOtherBuilds() {
+  const windows = await self.clients.matchAll({ type: 'window', includeUncontrolled: true });
+  const builds = new Set(windows.map((client) => running.get(client.id)));
+  if (builds.has(undefined)) {
+    return;
+  }
+  for (const name of await caches.keys()) {
+    if (name.startsWith('brennow-') && name !== CACHE && !builds.has(name.slice('brennow-'.length))) {
+      await caches.delete(name);
+    }
+  }
+}
+
 self.addEventListener('activate', (event) => {
   event.waitUntil((async () => {
-    for (const name of await caches.keys()) {
-      if (name.startsWith('brennow-') && name !== CACHE) {
-        await caches.delete(name);
-      }
-    }
     await self.clients.claim();
+    await dropOtherBuilds();
   })());
 });
 
+self.addEventListener('message', (event) => {
+  const build = event.data && event.data.build;
+  if (event.source && typeof build === 'string') {
+    running.set(event.source.id, build);
+    event.waitUntil(dropOtherBuilds());
+  }
+});
+
+// Caches deleted by hand or evicted by the browser while this worker stays:
+// filled again on an online visit, so that the next offline one plays.
+async function refill() {
+  try {
+    await fill(await caches.open(CACHE));
+  } catch (error) {
+    // offline, or the server has moved on: the next visit tries again
+  }
+}
+
+// The server's answer for the page is shown unless it is one of these and
+// this build's page is kept: a server error is passing, and a missing page
+// is most likely a site being uploaded or moved. The game needs nothing
+// from the server, so the kept build plays; a 410 (gone for good), a 401 or
+// a 403 is the server's word to the player and is shown.
+const passing = (status) => status === 404 || status >= 500;
+
 // The page from the network, so that a new build is seen on the next visit;
-// this build's page when the network fails or keeps it waiting.
+// this build's page when the network fails, answers with an error or keeps
+// it waiting.
 async function page(request) {
   const network = fetch(request.url, { cache: 'no-cache', credentials: 'same-origin' });
   network.catch(() => {});  // answered below, or not needed
@@ -64,18 +137,19 @@ async function page(request) {
   const late = new Promise((resolve) => {
     timer = setTimeout(resolve, PAGE_WAIT_MS, null);
   });
+  let response = null;
   try {
-    const response = await Promise.race([network, late]);
-    if (response) {
-      return response.redirected ? Response.redirect(response.url, 302) : response;
-    }
+    response = await Promise.race([network, late]);
   } catch (error) {
-    // no network: the cached page below
+    // no network: the kept page below
   } finally {
     clearTimeout(timer);
   }
-  const cached = await (await caches.open(CACHE)).match(PAGE);
-  return cached || network;
+  if (response && !passing(response.status)) {
+    return response.redirected ? Response.redirect(response.url, 302) : response;
+  }
+  const kept = await caches.match(PAGE, { cacheName: CACHE });
+  return kept || response || network;
 }
 
 self.addEventListener('fetch', (event) => {
@@ -85,8 +159,10 @@ self.addEventListener('fetch', (event) => {
   }
   if (request.mode === 'navigate') {
     event.respondWith(page(request));
+    event.waitUntil(refill());
     return;
   }
-  // The program's files are named by their build: the cached copy is the one.
-  event.respondWith((async () => (await (await caches.open(CACHE)).match(request)) || fetch(request))());
+  // The program's files are named by their build: a kept copy is the one,
+  // this build's or the one a window still loading another build asks for.
+  event.respondWith((async () => (await caches.match(request)) || fetch(request))());
 });

@@ -45,6 +45,9 @@ public:
         F& started = *form;
         form_ = std::move(form);
         Call([&] { started.Show(); });
+        if (BetweenSteps) {
+            BetweenSteps("the form's load");
+        }
         AfterEvent();
         return started;
     }
@@ -87,6 +90,9 @@ public:
     // after each repeat of a held pad direction with the key-down it made.
     using Step = std::variant<InputEvent, ControlId>;
     std::function<void(const Step&)> Observer;
+    // Called between the steps of the start-up, with the step just done, where
+    // a platform lets other work run: the form's load, then its first frame.
+    std::function<void(const char*)> BetweenSteps;
 
     // The old language's services, as the handlers call them.
     void Randomize() override;

@@ -11,12 +11,18 @@
 
 // The page's side, in library.js.
 extern "C" {
+void brennow_breathe(const char* step);
 void brennow_wake();
 int brennow_page_complete();
 void brennow_show_failure(const char* report);
 }
 
 namespace platform {
+
+void Breathe(const char* step)
+{
+    brennow_breathe(step);
+}
 
 void ShowFailureInPage(std::string_view report)
 {

@@ -52,6 +52,11 @@ private:
     std::optional<WebPads> pads_;
 };
 
+// Lets the page run whatever waits (input, a paint) before the program goes
+// on: a long piece of work in steps keeps a slow phone answering. step names
+// the piece just done, for the page's performance timeline.
+void Breathe(const char* step);
+
 // Shows report in the page in place of the playfield; the program has ended.
 void ShowFailureInPage(std::string_view report);
 

@@ -15,15 +15,6 @@ NO_BOX=$(realpath -- "$4") || exit 2
 
 # shellcheck source=tests/lib/window.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/../lib/window.sh"
-
-# The design's client-area rectangles the cases look at (x y w h).
-readonly OBSTACLE_ROW=(100 55 200 45)   # where the obstacles start
-readonly SCORE_LABEL=(184 8 97 33)
-readonly BELOW_OBSTACLES=(0 110 464 239) # the prompt and the free area below it
-readonly PROMPT_POINT=(200 180)
-readonly FREE_POINT=(300 250)
-readonly OBSTACLE_POINT=(130 74)         # over obstacle 0 at load
-readonly LOST_AT_ZERO="Oh NO!~ You lost! But you got 0"
 # Under the sanitizers the game starts and ends some times slower (the leak
 # check at exit alone takes a quarter of a second, more on a busy machine):
 # there the limits on its own start and end are this many times longer. The

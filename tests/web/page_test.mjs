@@ -8,7 +8,9 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { HEIGHT, HOOKS, WIDTH, checks, enlarge, launch, readPng, serve, toolPicture, waitFor } from './lib.mjs';
+import {
+  HEIGHT, HOOKS, WIDTH, checks, closeRun, enlarge, exitWith, launch, readPng, serve, toolPicture, waitFor,
+} from './lib.mjs';
 
 const [frameTool, boxTool, site] = process.argv.slice(2);
 if (!site) {
@@ -546,19 +548,34 @@ try {
     await page.closeAll();
   }
 
-  // --- installable, offline, and a new version after the old -------------------
+  // --- installable, offline, a new version after the old, and a server at fault --
   {
     const build = fs.readFileSync(path.join(site, 'index.html'), 'utf8').match(/data-build="(\w+)"/)[1];
+    const oldBuild = 'old' + build.slice(3);
+    const script = fs.readFileSync(path.join(site, 'brennow.js'));
+    // The old build's script is longer, as another build's would differ in
+    // size: a page of one build must never run with the other's files.
     const old = fs.mkdtempSync(path.join(tmp, 'old-'));
     for (const name of fs.readdirSync(site)) {
-      const data = fs.readFileSync(path.join(site, name));
-      fs.writeFileSync(path.join(old, name), /\.(html|js)$/.test(name) && name !== 'brennow.js'
-        ? data.toString('utf8').replaceAll(build, 'old' + build.slice(3)) : data);
+      let data = fs.readFileSync(path.join(site, name));
+      if (name === 'brennow.js') {
+        data = Buffer.concat([data, Buffer.from('\n// old\n')]);
+      } else if (/\.(html|js)$/.test(name)) {
+        data = data.toString('utf8').replaceAll(build, oldBuild)
+          .replace(`name: 'brennow.js', size: ${script.length} `, `name: 'brennow.js', size: ${script.length + 8} `)
+          .replace(`\`brennow.js?v=\${BUILD}\`, ${script.length}]`, `\`brennow.js?v=\${BUILD}\`, ${script.length + 8}]`);
+      }
+      fs.writeFileSync(path.join(old, name), data);
     }
-    const versions = await serve(old);
+    // What the server does for the page, when not its usual answer.
+    let pageFault = null;
+    const versions = await serve(old, {
+      intercept: (name, request, response) => name === '/' && pageFault !== null && pageFault(response) !== false,
+    });
     // Installing wants a profile of the browser's own: a fresh browser.
     const installer = await launch();
-    const page = await open(installer, null, { width: 390, height: 844, scale: 3, touch: true }, { incognito: false });
+    const phone = { width: 390, height: 844, scale: 3, touch: true };
+    const page = await open(installer, null, phone, { incognito: false });
     await page.goto(versions.url, { waitUntil: 'load' });
     await firstFrame(page);
     const { installabilityErrors: errors } = await page.cdp.send('Page.getInstallabilityErrors');
@@ -571,30 +588,129 @@ try {
     const caches = () => page.evaluate(() => caches.keys());
     const cachedOnly = (name) => waitFor(page, async (n) => {
       const keys = await caches.keys();
-      return navigator.serviceWorker.controller !== null && keys.length === 1 && keys[0] === n;
+      return navigator.serviceWorker.controller !== null && keys.length === 1 && keys[0] === n &&
+             (await (await caches.open(n)).keys()).length === 9;
     }, name, 20000).then(() => true, () => false);
-    check(await cachedOnly('brennow-old' + build.slice(3)), 'the service worker caches the site and takes the page',
+    check(await cachedOnly(`brennow-${oldBuild}`), 'the service worker caches the site and takes the page',
           JSON.stringify(await caches()));
+    const running = (tab) => tab.evaluate(() => document.documentElement.dataset.build);
 
+    // A second window of the old build stays open through the update.
+    const other = await open(installer, null, phone, { incognito: false });
+    await other.goto(versions.url, { waitUntil: 'load' });
+    await firstFrame(other);
     versions.setSite(site);
     await page.reload({ waitUntil: 'load' });
     await firstFrame(page);
-    const running = await page.evaluate(() => document.documentElement.dataset.build);
-    check(running === build, 'a new version served after the old is the one that runs', running);
-    check(await cachedOnly(`brennow-${build}`), 'the new version\'s cache replaces the old one',
+    check(await running(page) === build, 'a new version served after the old is the one that runs',
+          await running(page));
+    // Once the new worker has taken over: it has cached its build and done
+    // with the others' what it would.
+    const both = await waitFor(page, async (n) => {
+      const registration = await navigator.serviceWorker.getRegistration();
+      return registration && registration.active && registration.active.state === 'activated' &&
+             !registration.installing && !registration.waiting && (await caches.keys()).includes(n) &&
+             (await (await caches.open(n)).keys()).length === 9;
+    }, `brennow-${build}`, 20000).then(() => true, () => false);
+    const kept = await other.evaluate(async (size) => (await (await fetch(`brennow.js?v=${
+      document.documentElement.dataset.build}`)).arrayBuffer()).byteLength === size, script.length + 8);
+    check(both && kept && (await caches()).includes(`brennow-${oldBuild}`),
+          'while a window of the old version is open, its files stay with it', JSON.stringify(await caches()));
+    await other.close();
+    await page.reload({ waitUntil: 'load' });
+    await firstFrame(page);
+    check(await cachedOnly(`brennow-${build}`), 'once it is closed, the new version\'s cache replaces the old one',
+          JSON.stringify(await caches()));
+
+    // The old page, caught loading when its files are gone from every cache
+    // and the server has the new ones: it comes again, as the new version.
+    const oldPage = fs.readFileSync(path.join(old, 'index.html'));
+    pageFault = (response) => {
+      pageFault = null;
+      response.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8', 'Cache-Control': 'no-store' })
+        .end(oldPage);
+    };
+    await page.reload({ waitUntil: 'load' });
+    const caught = await waitFor(page, (b) => document.documentElement.dataset.build === b &&
+                                 window.__seen.puts.length > 0, build, 20000).then(() => true, () => false);
+    const failure = await page.evaluate(() => document.documentElement.dataset.ended || '');
+    check(caught && failure === '', 'a page left with another version\'s files loads again as the new one',
+          `${await running(page)} ${failure}`);
+
+    // A server that answers the page with an error: the kept build plays.
+    for (const status of [500, 502, 503, 404]) {
+      pageFault = (response) => response.writeHead(status, { 'Content-Type': 'text/html' })
+        .end(`<!doctype html><title>${status}</title><p>the server's error page`);
+      await page.reload({ waitUntil: 'load' });
+      await firstFrame(page, 10000).catch(() => {});
+      check(await running(page) === build, `a server answering ${status} for the page gets the kept game`,
+            await page.evaluate(() => document.body.textContent.slice(0, 80)));
+    }
+    pageFault = (response) => response.writeHead(410, { 'Content-Type': 'text/html' }).end('<p>gone for good');
+    await page.reload({ waitUntil: 'load' });
+    check(/gone for good/.test(await page.evaluate(() => document.body.textContent)),
+          'a server saying the page is gone for good (410) is shown');
+
+    // A server that keeps the page waiting: the kept build after 5 s.
+    let held = null;
+    pageFault = (response) => {
+      held = response;
+    };
+    const asked = Date.now();
+    await page.reload({ waitUntil: 'load', timeout: 20000 }).catch(() => {});
+    await firstFrame(page, 10000).catch(() => {});
+    const waited = (Date.now() - asked) / 1000;
+    check(await running(page) === build && waited >= 5 && waited < 9,
+          'a server that keeps the page waiting gets the kept game after 5 s', `${waited} s`);
+    held?.destroy();
+    pageFault = null;
+
+    // The caches deleted by hand while the worker stays: the next online
+    // visit fills this build's again, and offline plays.
+    await page.evaluate(async () => Promise.all((await caches.keys()).map((name) => caches.delete(name))));
+    await page.reload({ waitUntil: 'load' });
+    await firstFrame(page);
+    check(await cachedOnly(`brennow-${build}`), 'caches deleted while the worker stays are filled again online',
           JSON.stringify(await caches()));
 
     await versions.close();
     await page.reload({ waitUntil: 'load' });
     await firstFrame(page, 10000).catch(() => {});
-    const offline = await page.evaluate(() => document.documentElement.dataset.build);
-    const s = await state(page);
-    check(offline === build, 'with the server gone, a reload opens the cached page', offline);
-    same(await shot(page, s.canvas), enlarge(frame(), 2), 'with the server gone, the first frame is the headless one');
+    const s = await state(page).catch(() => null);
+    check(await running(page) === build, 'with the server gone, a reload opens the cached page', await running(page));
+    if (s) {
+      same(await shot(page, s.canvas), enlarge(frame(), 2), 'with the server gone, the first frame is the headless one');
+    }
     check(page.errors.length === 0, 'no errors in the page offline', page.errors.join('; '));
     await installer.close();
   }
 
+  // --- too little room for the offline copy: one try, nothing left behind -------
+  {
+    const build = fs.readFileSync(path.join(site, 'index.html'), 'utf8').match(/data-build="(\w+)"/)[1];
+    const small = await serve(site);
+    const browser = await launch();
+    const page = await open(browser, null, { width: 390, height: 844, scale: 3, touch: true }, { incognito: false });
+    await page.cdp.send('Storage.overrideQuotaForOrigin', { origin: small.url.slice(0, -1), quotaSize: 300 * 1024 });
+    await page.goto(small.url, { waitUntil: 'load' });
+    await firstFrame(page);
+    const marked = await waitFor(page, (b) => caches.has(`brennow-no-room-${b}`), build, 20000)
+      .then(() => true, () => false);
+    const left = await page.evaluate(() => caches.keys());
+    check(marked && left.length === 1, 'an install that finds no room leaves only its mark', JSON.stringify(left));
+    const programs = () => small.sent.filter((s) => s.file.endsWith('brennow.wasm')).length;
+    const before = programs();
+    await page.reload({ waitUntil: 'load' });
+    await firstFrame(page);
+    await sleep(2000);
+    const registered = await page.evaluate(async () => (await navigator.serviceWorker.getRegistrations()).length);
+    check(programs() - before === 1 && registered === 0,
+          'the next visit fetches the program once, for the page alone, and tries no install',
+          `${programs() - before} fetches, ${registered} workers`);
+    check(page.errors.length === 0, 'no errors in the page without room', page.errors.join('; '));
+    await browser.close();
+    await small.close();
+  }
   // --- the files do not come: the page says which and why, and can try again ----
   {
     const wasm = fs.readFileSync(path.join(site, 'brennow.wasm'));
@@ -607,6 +723,11 @@ try {
       'program cut short': ['/brennow.wasm', (response) => {
         response.writeHead(200, { 'Content-Type': 'application/wasm' }).end(wasm.subarray(0, wasm.length >> 1));
       }, /download of brennow\.wasm was cut off after \d+ KB of \d+ KB/],
+      // Much at once, then the connection closes: what came is counted all the same.
+      'program cut at once': ['/brennow.wasm', (response) => {
+        response.writeHead(200, { 'Content-Type': 'application/wasm', 'Content-Length': wasm.length });
+        response.write(wasm.subarray(0, 460000), () => response.socket.destroy());
+      }, /download of brennow\.wasm was cut off after 449 KB of \d+ KB/],
       'a web page for the program': ['/brennow.wasm', (response) => {
         response.writeHead(200, { 'Content-Type': 'text/html' }).end('<!doctype html><title>Not here</title>');
       }, /the server sent a web page in place of brennow\.wasm/],
@@ -702,13 +823,6 @@ try {
     await faulty.close();
   }
 } finally {
-  await browser.close();
-  await server.close();
-  if (process.env.WEB_KEEP !== '1' || failures() === 0) {
-    fs.rmSync(tmp, { recursive: true, force: true });
-  } else {
-    console.log(`pictures kept in ${tmp}`);
-  }
+  await closeRun(browser, server, tmp, failures());
 }
-console.log(failures() === 0 ? 'all page checks passed' : `${failures()} page checks failed`);
-process.exit(failures() === 0 ? 0 : 1);
+exitWith('page', failures());
