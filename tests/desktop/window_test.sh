@@ -481,6 +481,14 @@ kept_is() {
     grep -qx "$1 = $2" "$XDG_CONFIG_HOME/brennow/settings.conf" 2>/dev/null
 }
 
+placed_at() {
+    wt_geometry "$GAME_WIN" && [[ "$WT_X $WT_Y" == "$1 $2" ]]
+}
+
+motif_hints_are() {
+    [[ $(xprop -id "$GAME_WIN" _MOTIF_WM_HINTS) == "$1" ]]
+}
+
 # The key-downs the form hears for xdotool's keys (every key reaches it, and
 # moves the figure's walk on).
 readonly F11=key:122 ALT_ENTER="key:18 key:13"
@@ -519,11 +527,13 @@ case_full_screen() {
         xdotool key "$key"
         keys+=("${pressed[@]}")
         wt_wait_size 464 349 || return 1
-        if ! wt_geometry "$GAME_WIN" || [[ "$WT_X $WT_Y" != "$x $y" ]]; then
-            wt_note "back at $WT_X $WT_Y, not $x $y"
+        # The place and the hints come back just after the size: a slow build
+        # is seen between.
+        if ! wt_wait_until 5 "the window back at $x $y" placed_at "$x" "$y"; then
+            wt_note "back at $WT_X $WT_Y"
             failed=1
         fi
-        [[ $(xprop -id "$GAME_WIN" _MOTIF_WM_HINTS) == "$hints" ]] || { wt_note "no Motif hints again"; failed=1; }
+        wt_wait_until 5 "the Motif hints again" motif_hints_are "$hints" || failed=1
         wt_size_pinned "$GAME_WIN" 464 349 || failed=1
         wt_wait_enlarged 1 0 0 "window-$key" "${keys[@]}" || failed=1
     done
