@@ -17,26 +17,25 @@
 #include "platform/graphics/media.h"
 #include "platform/core/runtime.h"
 #include "platform/sdl/sdl_backend.h"
-#include "platform/sdl/window_system.h"
 
 int main(int argc, char** argv)
 {
-    platform::window_system::OpenStandardDescriptors();
+    platform::OpenStandardDescriptors();
     // Before any window: --help, --version and a refused option need no display.
     const app::CommandLine line =
         app::ParseCommandLine(std::span<char* const>(argv, argc > 0 ? static_cast<std::size_t>(argc) : 0));
     if (!line.options) {
         if (!line.output.empty()) {
-            platform::window_system::Print(platform::window_system::Stream::Output, line.output);
+            platform::PrintOutput(line.output);
         }
         if (!line.error.empty()) {
-            platform::window_system::Print(platform::window_system::Stream::Error, line.error);
+            platform::PrintError(line.error);
         }
         return line.status;
     }
     const app::Options& options = *line.options;
     const auto printError = [](const std::string& text) {
-        platform::window_system::Print(platform::window_system::Stream::Error, text);
+        platform::PrintError(text);
     };
     if (options.verify) {
         // Headless and as fast as it goes: no window, no display needed.
@@ -48,7 +47,7 @@ int main(int argc, char** argv)
         } catch (const std::exception& error) {
             err << "brennow: " << error.what() << '\n';
         }
-        platform::window_system::Print(platform::window_system::Stream::Output, out.str());
+        platform::PrintOutput(out.str());
         if (!err.str().empty()) {
             printError(err.str());
         }
@@ -65,15 +64,13 @@ int main(int argc, char** argv)
             return app::kBadUsage;
         }
     }
-    using platform::window_system::Print;
-    using platform::window_system::Stream;
     // The kept settings, under what this run's options ask.
     const std::optional<std::filesystem::path> settingsPath = app::SettingsPath();
     app::Settings kept;
     if (settingsPath) {
         app::ParsedSettings read = app::ReadSettings(*settingsPath);
         if (!read.problem.empty()) {
-            Print(Stream::Error, "brennow: " + settingsPath->string() + ": " + read.problem + "\n");
+            platform::PrintError("brennow: " + settingsPath->string() + ": " + read.problem + "\n");
         }
         kept = std::move(read.settings);
     }
@@ -86,8 +83,8 @@ int main(int argc, char** argv)
                                       .FullScreen = options.fullScreen.value_or(kept.fullScreen.value_or(false))});
         platform::WindowMode& mode = backend.Mode();
         if (options.scale && *options.scale > mode.LargestScale()) {
-            Print(Stream::Error, "brennow: scale " + std::to_string(*options.scale) + " does not fit the screen; " +
-                                     std::to_string(mode.LargestScale()) + " does\n");
+            platform::PrintError("brennow: scale " + std::to_string(*options.scale) + " does not fit the screen; " +
+                                 std::to_string(mode.LargestScale()) + " does\n");
         }
         // What the player changes is kept, each change as it is made; the
         // options of this run are not. A file that cannot be written is said
@@ -103,7 +100,7 @@ int main(int argc, char** argv)
                 return;
             }
             if (const std::string reason = app::WriteSettings(*settingsPath, kept); !reason.empty()) {
-                Print(Stream::Error, "brennow: the settings are not kept: " + reason + "\n");
+                platform::PrintError("brennow: the settings are not kept: " + reason + "\n");
                 complained = true;
             }
         });

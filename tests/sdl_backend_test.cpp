@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -50,7 +51,7 @@ TEST(DisplayScale, EnlargingMakesEachPixelACrispSquare)
     frame.At(0, 0) = 0x112233;
     frame.At(2, 1) = 0xFFFFFF;
     Surface out;
-    Enlarge(frame, 3, out);
+    Enlarge(frame, {}, 3, out);
     ASSERT_EQ(out.Width(), 9);
     ASSERT_EQ(out.Height(), 6);
     for (int y = 0; y < 6; ++y) {
@@ -62,7 +63,8 @@ TEST(DisplayScale, EnlargingMakesEachPixelACrispSquare)
     const Surface before = out;
     frame.At(1, 1) = 0x123456;
     frame.At(2, 1) = 0x654321;
-    EnlargeArea(frame, {1, 1, 1, 5}, 3, out);
+    const Rect part{1, 1, 1, 5};
+    Enlarge(frame, std::span<const Rect>(&part, 1), 3, out);
     for (int y = 0; y < 6; ++y) {
         for (int x = 0; x < 9; ++x) {
             const bool inside = x / 3 == 1 && y / 3 == 1;

@@ -7,24 +7,18 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/graphics/sdl_surface.h"
+
 namespace platform {
-
-namespace {
-
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-
-}  // namespace
 
 Surface DecodePicture(PictureData data)
 {
     SDL_RWops* rw = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
-    std::unique_ptr<SDL_Surface, SurfaceDeleter> decoded(IMG_Load_RW(rw, 1));
+    SdlSurfacePtr decoded(IMG_Load_RW(rw, 1));
     if (!decoded) {
         throw std::runtime_error(std::string("cannot decode an embedded picture: ") + IMG_GetError());
     }
-    std::unique_ptr<SDL_Surface, SurfaceDeleter> xrgb(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGB888, 0));
+    SdlSurfacePtr xrgb(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGB888, 0));
     if (!xrgb) {
         throw std::runtime_error(std::string("cannot convert an embedded picture: ") + SDL_GetError());
     }

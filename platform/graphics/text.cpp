@@ -7,16 +7,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/graphics/sdl_surface.h"
+
 namespace platform {
 
 namespace {
 
 // Point sizes mean what they meant on the old desktop at its standard density.
 constexpr unsigned kDotsPerInch = 96;
-
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
 
 }  // namespace
 
@@ -67,12 +65,12 @@ TextImage TextRenderer::Render(std::string_view text, int points) const
         return image;
     }
     const std::string copy(text);
-    std::unique_ptr<SDL_Surface, SurfaceDeleter> rendered(
+    SdlSurfacePtr rendered(
         TTF_RenderUTF8_Blended(FontAt(points).handle, copy.c_str(), SDL_Color{255, 255, 255, 255}));
     if (!rendered) {
         return image;  // Text that cannot be rendered simply does not show.
     }
-    std::unique_ptr<SDL_Surface, SurfaceDeleter> argb(
+    SdlSurfacePtr argb(
         SDL_ConvertSurfaceFormat(rendered.get(), SDL_PIXELFORMAT_ARGB8888, 0));
     if (!argb) {
         return image;

@@ -85,7 +85,7 @@ bool SdlBoxWindow::Open(std::string_view title, const Surface& pixels)
     // CreateDialog set): kept over it, and centred on it where the
     // compositor does that for dialogs.
     SDL_SetWindowModalFor(box_.get(), owner_);
-    Enlarge(pixels, scale_, enlarged_);
+    Enlarge(pixels, {}, scale_, enlarged_);
     if (!ShowOnWindow(box_.get(), scale_ == 1 ? pixels : enlarged_)) {
         Close();
         return false;
@@ -105,7 +105,7 @@ void SdlBoxWindow::Show(const Surface& pixels)
         ShowOnWindow(box_.get(), pixels_);
         return;
     }
-    Enlarge(pixels_, scale_, enlarged_);
+    Enlarge(pixels_, {}, scale_, enlarged_);
     ShowOnWindow(box_.get(), enlarged_);
 }
 

@@ -23,6 +23,19 @@ Surface ViewOf(SDL_Surface* surface)
                          surface->pitch / static_cast<int>(sizeof(Pixel)));
 }
 
+// Converts the part of from that lands on area of target, from standing at
+// (x, y) of target, into target's pixels.
+void CopyInto(SDL_Surface* target, const Rect& area, const Surface& from, int x, int y)
+{
+    if (area.Empty()) {
+        return;
+    }
+    const int bytes = SDL_BYTESPERPIXEL(target->format->format);
+    SDL_ConvertPixels(area.Width, area.Height, SDL_PIXELFORMAT_RGB888, from.Row(area.Y - y) + (area.X - x),
+                      from.Width() * static_cast<int>(sizeof(Pixel)), target->format->format,
+                      static_cast<Uint8*>(target->pixels) + area.Y * target->pitch + area.X * bytes, target->pitch);
+}
+
 std::vector<SDL_Rect> SdlRects(std::span<const Rect> areas)
 {
     std::vector<SDL_Rect> rects;
@@ -78,12 +91,17 @@ void EnlargeArea(const Surface& frame, const Rect& area, int scale, Surface& out
     }
 }
 
-void Enlarge(const Surface& frame, int scale, Surface& out)
+void Enlarge(const Surface& frame, std::span<const Rect> areas, int scale, Surface& out)
 {
     if (out.Width() != frame.Width() * scale || out.Height() != frame.Height() * scale) {
         out = Surface(frame.Width() * scale, frame.Height() * scale);
     }
-    EnlargeArea(frame, frame.Bounds(), scale, out);
+    if (areas.empty()) {
+        EnlargeArea(frame, frame.Bounds(), scale, out);
+    }
+    for (const Rect& area : areas) {
+        EnlargeArea(frame, area, scale, out);
+    }
 }
 
 bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect> changed)
@@ -93,28 +111,19 @@ bool ShowOnWindow(SDL_Window* window, const Surface& frame, std::span<const Rect
         return false;
     }
     const Rect all = frame.Bounds().Intersect({0, 0, target->w, target->h});
-    const auto copy = [&](const Rect& area) {
-        if (!area.Empty()) {
-            const int bytes = SDL_BYTESPERPIXEL(target->format->format);
-            SDL_ConvertPixels(area.Width, area.Height, SDL_PIXELFORMAT_RGB888, frame.Row(area.Y) + area.X,
-                              frame.Width() * static_cast<int>(sizeof(Pixel)), target->format->format,
-                              static_cast<Uint8*>(target->pixels) + area.Y * target->pitch + area.X * bytes,
-                              target->pitch);
-        }
-    };
     if (changed.empty()) {
-        copy(all);
+        CopyInto(target, all, frame, 0, 0);
         return SDL_UpdateWindowSurface(window) == 0;
     }
-    std::vector<SDL_Rect> rects;
-    rects.reserve(changed.size());
+    std::vector<Rect> parts;
+    parts.reserve(changed.size());
     for (const Rect& area : changed) {
-        const Rect part = area.Intersect(all);
-        copy(part);
-        if (!part.Empty()) {
-            rects.push_back({part.X, part.Y, part.Width, part.Height});
+        if (const Rect part = area.Intersect(all); !part.Empty()) {
+            CopyInto(target, part, frame, 0, 0);
+            parts.push_back(part);
         }
     }
+    const std::vector<SDL_Rect> rects = SdlRects(parts);
     return rects.empty() || SDL_UpdateWindowSurfaceRects(window, rects.data(), static_cast<int>(rects.size())) == 0;
 }
 
@@ -235,20 +244,9 @@ void WindowPixels::Present(const Surface& frame, std::span<const Rect> changed)
             EnlargeArea(frame, area, scale, playfield);
         }
     } else {
-        if (scaled_.Width() != frame.Width() * scale || scaled_.Height() != frame.Height() * scale) {
-            scaled_ = Surface(frame.Width() * scale, frame.Height() * scale);
-        }
-        const int bytes = SDL_BYTESPERPIXEL(target->format->format);
-        for (std::size_t i = 0; i < areas.size(); ++i) {
-            EnlargeArea(frame, areas[i], scale, scaled_);
-            const Rect& to = enlarged[i];
-            if (!to.Empty()) {
-                SDL_ConvertPixels(to.Width, to.Height, SDL_PIXELFORMAT_RGB888,
-                                  scaled_.Row(to.Y - at.Y) + (to.X - at.X),
-                                  scaled_.Width() * static_cast<int>(sizeof(Pixel)), target->format->format,
-                                  static_cast<Uint8*>(target->pixels) + to.Y * target->pitch + to.X * bytes,
-                                  target->pitch);
-            }
+        Enlarge(frame, areas, scale, scaled_);
+        for (const Rect& to : enlarged) {
+            CopyInto(target, to, scaled_, at.X, at.Y);
         }
     }
     if (changed.empty()) {

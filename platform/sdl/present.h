@@ -33,10 +33,12 @@ struct Layout {
     friend bool operator==(const Layout&, const Layout&) = default;
 };
 
-// frame enlarged scale times, each pixel a crisp square.
-void Enlarge(const Surface& frame, int scale, Surface& out);
+// frame enlarged scale times into out, each pixel a crisp square: only the
+// areas given, or all of it; out is made scale times frame's size first
+// where it is not.
+void Enlarge(const Surface& frame, std::span<const Rect> areas, int scale, Surface& out);
 // Only area of frame enlarged, into out, which is already scale times frame's
-// size.
+// size (or a view of pixels as large).
 void EnlargeArea(const Surface& frame, const Rect& area, int scale, Surface& out);
 
 // Copies frame into window's surface and puts it on the screen; false if the

@@ -11,19 +11,27 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/graphics/sdl_surface.h"
 #include "platform/sdl/input.h"
 #include "platform/sdl/message_box_window.h"
 #include "platform/sdl/window_system.h"
 
 namespace platform {
 
-namespace {
+void OpenStandardDescriptors()
+{
+    window_system::OpenStandardDescriptors();
+}
 
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
+void PrintOutput(std::string_view text)
+{
+    window_system::Print(window_system::Stream::Output, text);
+}
 
-}  // namespace
+void PrintError(std::string_view text)
+{
+    window_system::Print(window_system::Stream::Error, text);
+}
 
 void ReportFailure(std::string_view title, std::string_view reason)
 {
@@ -68,7 +76,7 @@ SdlBackend::SdlBackend(std::string_view caption, int width, int height, std::spa
     pointer_.Height = height;
     if (!icon.empty()) {
         SDL_RWops* rw = SDL_RWFromConstMem(icon.data(), static_cast<int>(icon.size()));
-        std::unique_ptr<SDL_Surface, SurfaceDeleter> picture(IMG_Load_RW(rw, 1));
+        SdlSurfacePtr picture(IMG_Load_RW(rw, 1));
         if (picture) {
             SDL_SetWindowIcon(window_, picture.get());
         }

@@ -64,6 +64,18 @@ private:
     std::chrono::steady_clock::time_point start_;
 };
 
+// What a program on this backend does first, before anything opens a file:
+// standard input, output and error that were closed at start are opened on a
+// null device, so that a line for standard error cannot go into a file
+// opened later (the display's connection, say) and hang the game.
+void OpenStandardDescriptors();
+
+// Writes text, whole lines, to standard output or error; a windowed program
+// on Windows writes to the console it was started from, or failing that
+// shows the text in a box.
+void PrintOutput(std::string_view text);
+void PrintError(std::string_view text);
+
 // Says why the game could not start or go on: on standard error, and in a
 // box where standard error is not seen.
 void ReportFailure(std::string_view title, std::string_view reason);

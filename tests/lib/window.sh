@@ -24,6 +24,19 @@ WT_GAME_NO_STDERR=0           # 1 starts the game with stderr closed, as some la
 WT_X=0 WT_Y=0 WT_W=0 WT_H=0   # the last geometry wt_geometry read, root coordinates
 WT_BX=0 WT_BY=0 WT_BW=0 WT_BH=0  # the box wt_find_weston_box found, root coordinates
 
+# The design's client-area rectangles and points the cases look at (x y w h),
+# and the first round's box text: the same on every platform's window.
+# shellcheck disable=SC2034  # each test script uses some of them
+{
+    readonly OBSTACLE_ROW=(100 55 200 45)    # where the obstacles start
+    readonly SCORE_LABEL=(184 8 97 33)
+    readonly BELOW_OBSTACLES=(0 110 464 239) # the prompt and the free area below it
+    readonly PROMPT_POINT=(200 180)
+    readonly FREE_POINT=(300 250)
+    readonly OBSTACLE_POINT=(130 74)         # over obstacle 0 at load
+    readonly LOST_AT_ZERO="Oh NO!~ You lost! But you got 0"
+}
+
 # A diagnostic line; the runner's own output stays machine-readable.
 wt_note() {
     echo "# $*" >&2

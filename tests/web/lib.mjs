@@ -343,3 +343,21 @@ export function checks(dir) {
   };
   return { check, same, failures: () => failures };
 }
+
+// The end of every run: the browser and the server closed, and dir removed
+// unless WEB_KEEP=1 keeps the pictures of a run with failures.
+export async function closeRun(browser, server, dir, failed) {
+  await browser.close();
+  await server.close();
+  if (process.env.WEB_KEEP !== '1' || failed === 0) {
+    fs.rmSync(dir, { recursive: true, force: true });
+  } else {
+    console.log(`pictures kept in ${dir}`);
+  }
+}
+
+// The verdict of a run's checks, named what: one line, and the exit status.
+export function exitWith(what, failed) {
+  console.log(failed === 0 ? `all ${what} checks passed` : `${failed} ${what} checks failed`);
+  process.exit(failed === 0 ? 0 : 1);
+}

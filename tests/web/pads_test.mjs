@@ -10,7 +10,9 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { busyTime, checks, launch, openPage, serve, screenshotOf, toolPicture, waitFor } from './lib.mjs';
+import {
+  busyTime, checks, closeRun, exitWith, launch, openPage, screenshotOf, serve, toolPicture, waitFor,
+} from './lib.mjs';
 
 const [frameTool, , site] = process.argv.slice(2);
 if (!site) {
@@ -213,13 +215,6 @@ try {
   check(page.errors.length === 0, 'no errors in the page', page.errors.join('; '));
   await page.close();
 } finally {
-  await browser.close();
-  await server.close();
-  if (process.env.WEB_KEEP !== '1' || failures() === 0) {
-    fs.rmSync(tmp, { recursive: true, force: true });
-  } else {
-    console.log(`pictures kept in ${tmp}`);
-  }
+  await closeRun(browser, server, tmp, failures());
 }
-console.log(failures() === 0 ? 'all gamepad checks passed' : `${failures()} gamepad checks failed`);
-process.exit(failures() === 0 ? 0 : 1);
+exitWith('gamepad', failures());

@@ -8,7 +8,9 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { HEIGHT, HOOKS, WIDTH, checks, enlarge, launch, readPng, serve, toolPicture, waitFor } from './lib.mjs';
+import {
+  HEIGHT, HOOKS, WIDTH, checks, closeRun, enlarge, exitWith, launch, readPng, serve, toolPicture, waitFor,
+} from './lib.mjs';
 
 const [frameTool, boxTool, site] = process.argv.slice(2);
 if (!site) {
@@ -821,13 +823,6 @@ try {
     await faulty.close();
   }
 } finally {
-  await browser.close();
-  await server.close();
-  if (process.env.WEB_KEEP !== '1' || failures() === 0) {
-    fs.rmSync(tmp, { recursive: true, force: true });
-  } else {
-    console.log(`pictures kept in ${tmp}`);
-  }
+  await closeRun(browser, server, tmp, failures());
 }
-console.log(failures() === 0 ? 'all page checks passed' : `${failures()} page checks failed`);
-process.exit(failures() === 0 ? 0 : 1);
+exitWith('page', failures());

@@ -7,7 +7,8 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {
-  WIDTH, HEIGHT, busyTime, checks, crop, enlarge, launch, openPage, rectOf, screenshotOf, serve, toolPicture, waitFor,
+  HEIGHT, WIDTH, busyTime, checks, closeRun, crop, enlarge, exitWith, launch, openPage, rectOf, screenshotOf, serve,
+  toolPicture, waitFor,
 } from './lib.mjs';
 
 const [frameTool, boxTool, site] = process.argv.slice(2);
@@ -391,13 +392,6 @@ try {
     await brokenServer.close();
   }
 } finally {
-  await browser.close();
-  await server.close();
-  if (process.env.WEB_KEEP !== '1' || failures() === 0) {
-    fs.rmSync(tmp, { recursive: true, force: true });
-  } else {
-    console.log(`pictures kept in ${tmp}`);
-  }
+  await closeRun(browser, server, tmp, failures());
 }
-console.log(failures() === 0 ? 'all web checks passed' : `${failures()} web checks failed`);
-process.exit(failures() === 0 ? 0 : 1);
+exitWith('web', failures());

@@ -21,12 +21,6 @@ source "$(dirname -- "${BASH_SOURCE[0]}")/../lib/window.sh"
 # Wine takes a second or so to start a program.
 WT_TIMEOUT=${WT_TIMEOUT:-30}
 
-readonly OBSTACLE_ROW=(100 55 200 45)
-readonly PROMPT_POINT=(200 180)
-readonly FREE_POINT=(300 250)
-readonly OBSTACLE_POINT=(130 74)
-readonly LOST_AT_ZERO="Oh NO!~ You lost! But you got 0"
-
 # The game, as one process whose pid is the program's: the wrappers exec.
 GAME=""
 make_launcher() {
