@@ -23,8 +23,6 @@ source "$ROOT/tests/lib/window.sh"
 # shellcheck source=bench/proc.sh
 source "$ROOT/bench/proc.sh"
 
-readonly PROMPT_POINT=(200 180)
-
 # The playfield's place in full screen on a W x H screen: SCALE X Y.
 placement() {
     local w=$1 h=$2 scale

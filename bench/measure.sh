@@ -36,8 +36,6 @@ CLK_TCK=$(getconf CLK_TCK)
 # shellcheck source=tests/lib/window.sh
 source "$ROOT/tests/lib/window.sh"
 
-readonly PROMPT_POINT=(200 180)
-
 # cpu_ticks, cpu_ns, switches, peak_kib and sample
 # shellcheck source=bench/proc.sh
 source "$ROOT/bench/proc.sh"
