@@ -314,6 +314,10 @@ try {
     });
     check(place.layer === 'modal' && !place.hidden && place.below,
           '"Save replay" shows in the box\'s layer, under the box, once the box opens', JSON.stringify(place));
+    await page.keyboard.press('Enter');
+    await waitFor(page, () => document.getElementById('modal').hidden);
+    const bar = await page.evaluate(() => document.getElementById('save-replay').parentElement.id);
+    check(bar === 'bar', 'with the box closed, "Save replay" is back under the playfield', bar);
     const saved = page.evaluate(() => new Promise((resolve) => {
       const click = HTMLAnchorElement.prototype.click;
       HTMLAnchorElement.prototype.click = function () {
@@ -321,14 +325,10 @@ try {
         fetch(this.href).then((r) => r.text()).then((text) => resolve({ name: this.download, text }));
       };
     }));
-    await page.mouse.click(place.x + place.width / 2, place.y + place.height / 2);
+    const under = await rectOf(page, 'save-replay');
+    await page.mouse.click(under.x + under.width / 2, under.y + under.height / 2);
     const file = await saved;
     check(/^brennow-\d{8}-\d{4}\.replay$/.test(file.name), 'the download is named as a replay', file.name);
-    check(!(await page.evaluate(() => document.getElementById('modal').hidden)), 'the click did not close the box');
-    await page.keyboard.press('Enter');
-    await waitFor(page, () => document.getElementById('modal').hidden);
-    const bar = await page.evaluate(() => document.getElementById('save-replay').parentElement.id);
-    check(bar === 'bar', 'with the box closed, "Save replay" is back under the playfield', bar);
     const recording = path.join(tmp, 'web.replay');
     fs.writeFileSync(recording, file.text);
     const game = path.join(path.dirname(path.resolve(frameTool)), '..', 'brennow');
