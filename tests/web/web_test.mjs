@@ -59,6 +59,24 @@ async function loseAtOnce(page) {
   await waitFor(page, () => !document.getElementById('modal').hidden);
 }
 
+// Clicks "Save replay" at its place and gives the download: its name and text.
+// The catch is in place before the click, since an evaluate not waited for
+// may reach the page after it.
+async function saveAt(page, place) {
+  await page.evaluate(() => {
+    window.__saved = new Promise((resolve) => {
+      const click = HTMLAnchorElement.prototype.click;
+      HTMLAnchorElement.prototype.click = function () {
+        HTMLAnchorElement.prototype.click = click;
+        fetch(this.href).then((r) => r.text()).then((text) => resolve({ name: this.download, text }));
+      };
+      setTimeout(() => resolve({ name: 'nothing downloaded in 10 s', text: '' }), 10000);
+    });
+  });
+  await page.mouse.click(place.x + place.width / 2, place.y + place.height / 2);
+  return page.evaluate(() => window.__saved);
+}
+
 const server = await serve(site);
 const browser = await launch();
 try {
@@ -314,21 +332,16 @@ try {
     });
     check(place.layer === 'modal' && !place.hidden && place.below,
           '"Save replay" shows in the box\'s layer, under the box, once the box opens', JSON.stringify(place));
+    const file = await saveAt(page, place);
+    check(/^brennow-\d{8}-\d{4}\.replay$/.test(file.name), 'the download is named as a replay', file.name);
+    check(!(await page.evaluate(() => document.getElementById('modal').hidden)), 'the click did not close the box');
     await page.keyboard.press('Enter');
     await waitFor(page, () => document.getElementById('modal').hidden);
     const bar = await page.evaluate(() => document.getElementById('save-replay').parentElement.id);
     check(bar === 'bar', 'with the box closed, "Save replay" is back under the playfield', bar);
-    const saved = page.evaluate(() => new Promise((resolve) => {
-      const click = HTMLAnchorElement.prototype.click;
-      HTMLAnchorElement.prototype.click = function () {
-        HTMLAnchorElement.prototype.click = click;
-        fetch(this.href).then((r) => r.text()).then((text) => resolve({ name: this.download, text }));
-      };
-    }));
-    const under = await rectOf(page, 'save-replay');
-    await page.mouse.click(under.x + under.width / 2, under.y + under.height / 2);
-    const file = await saved;
-    check(/^brennow-\d{8}-\d{4}\.replay$/.test(file.name), 'the download is named as a replay', file.name);
+    const later = await saveAt(page, await rectOf(page, 'save-replay'));
+    check(later.text.startsWith(file.text), 'saved under the playfield, the replay goes on from the one saved in the box',
+          later.name);
     const recording = path.join(tmp, 'web.replay');
     fs.writeFileSync(recording, file.text);
     const game = path.join(path.dirname(path.resolve(frameTool)), '..', 'brennow');
