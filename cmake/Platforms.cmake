@@ -22,6 +22,9 @@ if(WIN32 OR EMSCRIPTEN)
     SDL2_image::SDL2_image-static SDL2_ttf::SDL2_ttf-static SDL2::SDL2-static)
 endif()
 if(WIN32)
+  # <windows.h> without its min and max macros, which break std::min and
+  # std::max, and without the rarely used parts of the API.
+  add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN)
   # No DLLs of mingw's own (libstdc++, libgcc, winpthread) to ship beside it.
   add_link_options(-static)
   if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)

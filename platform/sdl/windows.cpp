@@ -7,12 +7,6 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 #undef CreateDialog  // winuser.h's, for dialogs from resources
 
