@@ -2,12 +2,11 @@
 
 #include <getopt.h>
 
-#include <charconv>
 #include <cstring>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
+#include "app/settings.h"
 #include "brennow_version.h"
 
 namespace app {
@@ -88,18 +87,6 @@ std::string WhyRefused(std::string_view argument, int shortOption)
     return "unrecognized option '" + std::string(argument) + "'";
 }
 
-// A whole number of at least 1, written as one: no sign, no fraction, no
-// spaces, nothing after it.
-std::optional<int> WholeScale(std::string_view text)
-{
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 }  // namespace
 
 CommandLine ParseCommandLine(std::span<char* const> argv)
@@ -134,7 +121,7 @@ CommandLine ParseCommandLine(std::span<char* const> argv)
             options.fullScreen = false;
             break;
         case kScale:
-            options.scale = WholeScale(value);
+            options.scale = ParseScale(value);
             if (!options.scale) {
                 return Refuse("invalid scale '" + std::string(value) + "': a whole number of 1 or more is needed");
             }

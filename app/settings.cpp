@@ -9,12 +9,6 @@
 #include <system_error>
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -37,16 +31,6 @@ std::string_view Trim(std::string_view text)
         return {};
     }
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::optional<int> WholeNumber(std::string_view text)
-{
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 std::optional<bool> YesOrNo(std::string_view text)
@@ -131,6 +115,16 @@ std::string WriteAndReplace(const std::filesystem::path& temporary, const std::f
 
 }  // namespace
 
+std::optional<int> ParseScale(std::string_view text)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 ParsedSettings ParseSettings(std::string_view text)
 {
     ParsedSettings parsed;
@@ -166,7 +160,7 @@ ParsedSettings ParseSettings(std::string_view text)
         if (equals == std::string_view::npos || key.empty()) {
             complaint = "not a setting";
         } else if (key == "scale") {
-            if (const std::optional<int> scale = WholeNumber(value)) {
+            if (const std::optional<int> scale = ParseScale(value)) {
                 parsed.settings.scale = scale;
             } else {
                 complaint = "the scale is not a whole number of 1 or more";

@@ -32,6 +32,10 @@ struct ParsedSettings {
 ParsedSettings ParseSettings(std::string_view text);
 std::string FormatSettings(const Settings& settings);
 
+// A scale as written in the file or on the command line: a whole number of at
+// least 1, with no sign, fraction or spaces, and nothing after it.
+std::optional<int> ParseScale(std::string_view text);
+
 // The settings file: $XDG_CONFIG_HOME/brennow/settings.conf, else under
 // ~/.config; %APPDATA%\Brennow\settings.conf on Windows. None when the
 // environment names no home.
