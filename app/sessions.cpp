@@ -102,6 +102,33 @@ std::string AnotherName(const std::string& path)
     return path + "-new";
 }
 
+// A recording opened to play, its first line read. A folder, a file that
+// cannot be read, and one that is no recording are refused: none, and why.
+std::unique_ptr<platform::replay::Reader> OpenRecording(const std::string& path, std::ifstream& in, std::string& why)
+{
+    using platform::replay::ReadError;
+    if (IsFolder(path)) {
+        why = "is a folder, not a replay";
+        return nullptr;
+    }
+    in.open(path, std::ios::binary);
+    if (!in) {
+        why = std::string("cannot be read: ") + std::strerror(errno);
+        return nullptr;
+    }
+    try {
+        auto reader = std::make_unique<platform::replay::Reader>(in);
+        if (!reader->IsRecording()) {
+            throw ReadError(1, reader->Empty() ? "the file is empty"
+                                               : "not a Brennow replay (the first line names no replay format)");
+        }
+        return reader;
+    } catch (const ReadError& error) {
+        why = error.what();
+        return nullptr;
+    }
+}
+
 // A headless run as fast as it goes: no frame is kept.
 class VerifyBackend : public platform::HeadlessBackend {
 public:
@@ -179,27 +206,13 @@ std::unique_ptr<Session> Session::Record(const std::string& path, std::string& e
 
 std::unique_ptr<Session> Session::Replay(const std::string& path, std::string& error)
 {
-    if (IsFolder(path)) {
-        error = path + ": is a folder, not a replay";
-        return nullptr;
-    }
     std::unique_ptr<Session> session(new Session());
     Parts& parts = *session->parts_;
     parts.path = path;
-    parts.in.open(path, std::ios::binary);
-    if (!parts.in) {
-        error = path + ": cannot be read: " + std::strerror(errno);
-        return nullptr;
-    }
-    try {
-        parts.reader = std::make_unique<platform::replay::Reader>(parts.in);
-        if (!parts.reader->IsRecording()) {
-            throw platform::replay::ReadError(1, parts.reader->Empty() ? "the file is empty"
-                                                                       : "not a Brennow replay (the first line names "
-                                                                         "no replay format)");
-        }
-    } catch (const platform::replay::ReadError& e) {
-        error = path + ": " + e.what();
+    std::string why;
+    parts.reader = OpenRecording(path, parts.in, why);
+    if (!parts.reader) {
+        error = path + ": " + why;
         return nullptr;
     }
     return session;
@@ -243,25 +256,19 @@ int Verify(const std::string& path, std::ostream& out, std::ostream& err)
 {
     using platform::replay::ReadError;
     const std::string name = "brennow: " + path;
-    if (IsFolder(path)) {
-        err << name << ": is a folder, not a replay\n";
+    std::ifstream in;
+    std::string why;
+    const std::unique_ptr<platform::replay::Reader> opened = OpenRecording(path, in, why);
+    if (!opened) {
+        err << name << ": " << why << '\n';
         return 2;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        err << name << ": cannot be read: " << std::strerror(errno) << '\n';
-        return 2;
+    platform::replay::Reader& reader = *opened;
+    if (reader.MadeBy() != MadeBy()) {
+        err << name << ": recorded by " << (reader.MadeBy().empty() ? "an unnamed game" : reader.MadeBy())
+            << ", played by " << MadeBy() << '\n';
     }
     try {
-        platform::replay::Reader reader(in);
-        if (!reader.IsRecording()) {
-            throw ReadError(1, reader.Empty() ? "the file is empty"
-                                              : "not a Brennow replay (the first line names no replay format)");
-        }
-        if (reader.MadeBy() != MadeBy()) {
-            err << name << ": recorded by " << (reader.MadeBy().empty() ? "an unnamed game" : reader.MadeBy())
-                << ", played by " << MadeBy() << '\n';
-        }
         VerifyBackend backend;
         platform::Media media(embedded::SansSerif());
         platform::Runtime runtime(backend, media, std::string(kApplicationTitle));
