@@ -109,11 +109,11 @@ public:
     }
 
     template <class T>
-    T Whole(std::string_view what, T lowest, T highest, int base = 10)
+    T Whole(std::string_view what, T lowest, T highest)
     {
         const std::string& word = Bare(what);
         T value{};
-        const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value, base);
+        const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
         if (error == std::errc::result_out_of_range ||
             (error == std::errc() && end == word.data() + word.size() && (value < lowest || value > highest))) {
             Fail(std::string(what) + " \"" + word + "\" out of " + std::to_string(lowest) + ".." +
@@ -557,7 +557,7 @@ std::string Shortest(T value)
     // The web build's library has no std::to_chars for floating point: the
     // fewest digits that read back the same, as std::to_chars would write.
     char text[40];
-    for (const int digits : {6, 9, 17}) {
+    for (int digits = 1; digits <= 17; ++digits) {
         std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
         if (static_cast<T>(std::strtod(text, nullptr)) == value) {
             break;
