@@ -118,10 +118,7 @@ std::unique_ptr<platform::replay::Reader> OpenRecording(const std::string& path,
     }
     try {
         auto reader = std::make_unique<platform::replay::Reader>(in);
-        if (!reader->IsRecording()) {
-            throw ReadError(1, reader->Empty() ? "the file is empty"
-                                               : "not a Brennow replay (the first line names no replay format)");
-        }
+        platform::replay::RequireRecording(*reader);
         return reader;
     } catch (const ReadError& error) {
         why = error.what();

@@ -11,7 +11,6 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "app/game_view.h"
 #include "assets/embedded.h"
@@ -48,8 +47,8 @@ public:
 private:
     bool Keep(std::string_view piece);
 
+    std::string text_;  // before the recorder, whose last flush keeps into it
     platform::replay::Recorder recorder_;
-    std::string text_;
 };
 
 }  // namespace app
@@ -133,9 +132,9 @@ std::optional<std::string> ReplayToPlay()
     if (size < 0) {
         return std::nullopt;
     }
-    std::vector<char> bytes(static_cast<std::size_t>(size) + 1);
-    brennow_replay_take(bytes.data(), size);
-    return std::string(bytes.data(), static_cast<std::size_t>(size));
+    std::string text(static_cast<std::size_t>(size), '\0');
+    brennow_replay_take(text.data(), size);
+    return text;
 }
 
 }  // namespace app
@@ -149,8 +148,8 @@ int main()
         // the form's load (the pictures) or warming what the labels draw
         // with (the font at their size, then their glyphs); then the form's
         // load, then its first frame. Inline here: what is on the stack while
-        // the page breathes must be built to suspend
-        // (platform/web/asyncify_only.json).
+        // the page breathes must be built to suspend (the list that
+        // app/web/CMakeLists.txt writes).
         platform::Breathe("the program's start");
         const platform::FormDesign& design = frmBomber::Design();
         platform::Media media(embedded::SansSerif());
@@ -181,15 +180,12 @@ int main()
             replay.str(std::move(*text));
             try {
                 reader.emplace(replay);
-                if (!reader->IsRecording()) {
-                    throw platform::replay::ReadError(1, "it is no Brennow replay");
-                }
+                platform::replay::RequireRecording(*reader);
                 player.emplace(*reader, app::ViewOf(runtime));
                 runtime.Play(*player);
                 brennow_replay_playing();
             } catch (const platform::replay::ReadError& error) {
                 brennow_replay_refused(error.what());
-                player.reset();
             }
         }
         if (!player) {

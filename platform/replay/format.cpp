@@ -1,10 +1,13 @@
 #include "platform/replay/format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <istream>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -483,6 +486,14 @@ std::optional<Item> Reader::Parse(const std::string& text)
     return item;
 }
 
+void RequireRecording(const Reader& reader)
+{
+    if (!reader.IsRecording()) {
+        throw ReadError(1, reader.Empty() ? "the file is empty"
+                                          : "not a Brennow replay (the first line names no replay format)");
+    }
+}
+
 std::string Header(std::string_view madeBy)
 {
     return std::string(kMagic) + " " + std::to_string(kFormatVersion) + " " + std::string(madeBy) + "\n";
@@ -550,20 +561,49 @@ std::string Quoted(std::string_view text)
 
 namespace {
 
+// Whether text reads back as value, as a T.
+template <class T>
+bool ReadsBack(const char* text, T value)
+{
+    if constexpr (std::is_same_v<T, float>) {
+        return std::strtof(text, nullptr) == value;
+    } else {
+        return std::strtod(text, nullptr) == value;
+    }
+}
+
+// What std::to_chars writes, from printf: the fewest significant digits that
+// read back as the value, fixed or in scientific notation, whichever is
+// shorter, fixed on a tie. The checks' digests are made of this text, so
+// every platform must write it alike.
+template <class T>
+std::string ShortestByPrintf(T value)
+{
+    const double wide = value;
+    char scientific[32];
+    if (!std::isfinite(wide)) {
+        std::snprintf(scientific, sizeof scientific, "%g", wide);
+        return scientific;
+    }
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(scientific, sizeof scientific, "%.*e", digits - 1, wide);
+        if (digits == 17 || ReadsBack(scientific, value)) {
+            const int exponent = std::atoi(std::strchr(scientific, 'e') + 1);
+            const int decimals = std::max(0, digits - 1 - exponent);
+            std::string fixed(static_cast<std::size_t>(std::snprintf(nullptr, 0, "%.*f", decimals, wide)), '\0');
+            std::snprintf(fixed.data(), fixed.size() + 1, "%.*f", decimals, wide);
+            return fixed.size() <= std::strlen(scientific) ? fixed : std::string(scientific);
+        }
+    }
+    return scientific;  // not reached: 17 digits read back as any double
+}
+
 template <class T>
 std::string Shortest(T value)
 {
 #if defined(__EMSCRIPTEN__)
-    // The web build's library has no std::to_chars for floating point: the
-    // fewest digits that read back the same, as std::to_chars would write.
-    char text[40];
-    for (int digits = 1; digits <= 17; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
-        if (static_cast<T>(std::strtod(text, nullptr)) == value) {
-            break;
-        }
-    }
-    return text;
+    // The web build's library has no std::to_chars for floating point.
+    return ShortestByPrintf(value);
 #else
     char text[40];
     const auto result = std::to_chars(text, text + sizeof text, value);
@@ -581,6 +621,16 @@ std::string FloatText(float value)
 std::string FloatText(double value)
 {
     return Shortest(value);
+}
+
+std::string FloatTextByPrintf(float value)
+{
+    return ShortestByPrintf(value);
+}
+
+std::string FloatTextByPrintf(double value)
+{
+    return ShortestByPrintf(value);
 }
 
 std::uint32_t Digest(std::string_view state)

@@ -128,6 +128,10 @@ private:
     Time last_{};
 };
 
+// Refuses, by a ReadError, a file that holds no recording: an empty one, or
+// a script.
+void RequireRecording(const Reader& reader);
+
 // Writing: one line each, with its newline. Times are written in whole
 // milliseconds after the line before (last, updated).
 std::string Header(std::string_view madeBy);
@@ -140,6 +144,10 @@ std::string Quoted(std::string_view text);
 // A number as the shortest text that reads back as the same number.
 std::string FloatText(float value);
 std::string FloatText(double value);
+// The same text made with printf, for the web build, whose library lacks
+// std::to_chars for floating point.
+std::string FloatTextByPrintf(float value);
+std::string FloatTextByPrintf(double value);
 // The digest a check keeps of the game's state (FNV-1a).
 std::uint32_t Digest(std::string_view state);
 
