@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sdl/input.h"
 #include "platform/sdl/keys.h"
 #include "platform/core/virtual_keys.h"
 #include "platform/sdl/input_age.h"
@@ -75,6 +76,30 @@ TEST(DisplayScale, EnlargingMakesEachPixelACrispSquare)
 
 // One row per key: where it is, what the layout puts on it, NumLock; and
 // what a browser says of the same key, where it says other than the code.
+// In full screen the playfield has a black border: a move there is heard only
+// while a button pressed on the playfield is held.
+TEST(PointerInput, AMoveOffThePlayfieldIsHeardOnlyDuringADragBegunOnIt)
+{
+    Pointer pointer{.At = {.Scale = 2, .X = 100, .Y = 0}, .Width = 464, .Height = 349};
+    const auto event = [](Uint32 type, int x, int y, Uint32 state = 0) {
+        SDL_Event e{};
+        e.type = type;
+        if (type == SDL_MOUSEMOTION) {
+            e.motion = {.type = type, .windowID = 1, .state = state, .x = x, .y = y};
+        } else {
+            e.button = {.type = type, .windowID = 1, .button = SDL_BUTTON_LEFT, .x = x, .y = y};
+        }
+        return e;
+    };
+    const auto heard = [&](const SDL_Event& e) { return Translate(e, 1, pointer).has_value(); };
+    EXPECT_FALSE(heard(event(SDL_MOUSEMOTION, 50, 10)));
+    EXPECT_TRUE(heard(event(SDL_MOUSEBUTTONDOWN, 200, 10)));
+    EXPECT_TRUE(heard(event(SDL_MOUSEMOTION, 50, 10, SDL_BUTTON_LMASK)));
+    // Let go where this window did not hear it (a box took the release).
+    EXPECT_TRUE(heard(event(SDL_MOUSEMOTION, 200, 10)));
+    EXPECT_FALSE(heard(event(SDL_MOUSEMOTION, 50, 10)));
+}
+
 TEST(KeyCodes, EveryKeyGetsTheCodeTheOldDesktopGaveOnTheDesktopAndInTheBrowser)
 {
     constexpr Uint16 on = KMOD_NUM;
@@ -242,6 +267,7 @@ TEST(InputAge, InputMadeUpToTheMomentIsDroppedWhateverTheClockAndTheRestIsKept)
 TEST(EventWait, AFailedWaitEndsTheLoopWithSdlsReason)
 {
     static std::vector<int> timeouts;
+    timeouts.clear();  // a repeated run starts afresh
     const EventWaitFunction failing = [](SDL_Event* /*event*/, int timeout) {
         timeouts.push_back(timeout);
         SDL_SetError("the queue broke");

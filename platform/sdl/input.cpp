@@ -92,6 +92,9 @@ std::optional<InputEvent> Translate(const SDL_Event& event, std::uint32_t window
     case SDL_MOUSEMOTION: {
         const float x = Playfield(event.motion.x, at.X, at.Scale);
         const float y = Playfield(event.motion.y, at.Y, at.Scale);
+        // A release this window never heard (the box took it, say) lets go
+        // here, or a later move beyond the playfield would still go on.
+        pointer.Pressed &= HeldButtons(event.motion.state);
         if (!OnPlayfield(x, y, pointer) && pointer.Pressed == 0) {
             return std::nullopt;
         }
