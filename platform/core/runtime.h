@@ -94,8 +94,8 @@ public:
     // after each repeat of a held pad direction with the key-down it made.
     using Step = std::variant<InputEvent, ControlId>;
     std::function<void(const Step&)> Observer;
-    // Called between the steps of the start-up, with the step just done, where
-    // a platform lets other work run: the form's load, then its first frame.
+    // Called once in Start, between the form's load and its first frame, with
+    // the step just done, where a platform lets other work run.
     std::function<void(const char*)> BetweenSteps;
 
     // The old language's services, as the handlers call them.

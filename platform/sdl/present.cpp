@@ -199,13 +199,7 @@ void WindowPixels::Present(const Surface& frame, std::span<const Rect> changed)
         presentedOn_ = generation_;
     }
     if (&frame != &kept_) {
-        if (kept_.Width() != frame.Width() || kept_.Height() != frame.Height() || changed.empty()) {
-            kept_ = frame;
-        } else {
-            for (const Rect& area : changed) {
-                EnlargeArea(frame, area, 1, kept_);
-            }
-        }
+        Enlarge(frame, changed, 1, kept_);  // into the copy kept, made anew only for a new size
     }
     const struct Layout at = Layout();
     if (at == platform::Layout{}) {

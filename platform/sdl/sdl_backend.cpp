@@ -4,12 +4,9 @@
 #include <SDL_image.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
-#include <vector>
 
 #include "platform/graphics/sdl_surface.h"
 #include "platform/sdl/input.h"
@@ -128,8 +125,10 @@ std::optional<InputEvent> SdlBackend::WaitEvent(std::optional<Time> deadline)
         // pointer against the window's old place, and SDL pins it to the
         // window's new size: a pointer resting anywhere seems to move over
         // the playfield. A drag goes on.
-        if (event.type == SDL_MOUSEMOTION && event.motion.state == 0 && settledAt_ &&
-            !SDL_TICKS_PASSED(event.motion.timestamp, *settledAt_)) {
+        if (settledAt_ && SDL_TICKS_PASSED(event.common.timestamp, *settledAt_)) {
+            settledAt_.reset();  // the clock's wrap, weeks on, would make it unsettled again
+        }
+        if (event.type == SDL_MOUSEMOTION && event.motion.state == 0 && settledAt_) {
             return std::nullopt;
         }
         pointer_.At = pixels_->Layout();

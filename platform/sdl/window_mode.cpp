@@ -66,11 +66,11 @@ WindowKey WindowKeyFor(std::int32_t key, std::uint16_t modifiers, bool repeat)
 }
 
 WindowMode::WindowMode(SDL_Window* window, WindowPixels& pixels, int defaultScale, std::optional<int> scale)
-    : window_(window), pixels_(pixels), asked_(scale), chosen_(scale)
+    : window_(window), pixels_(pixels)
 {
     const int largest = LargestScale();
     default_ = std::clamp(defaultScale, 1, largest);
-    Zoom(scale ? std::min(*scale, largest) : default_, chosen_);
+    Zoom(scale ? std::min(*scale, largest) : default_);
 }
 
 int WindowMode::LargestScale() const
@@ -101,22 +101,21 @@ bool WindowMode::Apply(WindowKey key)
     }
     if (key == WindowKey::ZoomDefault) {
         const int back = std::min(default_, LargestScale());
-        Zoom(back, std::nullopt);
-        Changed({.What = WindowChange::Kind::Zoom, .Scale = std::nullopt});
+        Zoom(back);
+        Changed({.What = WindowChange::Kind::Zoom});
         return true;
     }
     const int next = key == WindowKey::ZoomIn ? scale + 1 : scale - 1;
     if (next < 1 || (key == WindowKey::ZoomIn && next > LargestScale())) {
         return false;  // past either end
     }
-    Zoom(next, next);
+    Zoom(next);
     Changed({.What = WindowChange::Kind::Zoom, .Scale = next});
     return true;
 }
 
-void WindowMode::Zoom(int scale, std::optional<int> chosen)
+void WindowMode::Zoom(int scale)
 {
-    chosen_ = chosen;
     if (scale == pixels_.Scale()) {
         return;
     }
@@ -176,7 +175,7 @@ void WindowMode::SetFullScreen(bool fullScreen)
             SDL_SetWindowPosition(window_, placed_->X, placed_->Y);
         }
     }
-    Changed({.What = WindowChange::Kind::FullScreen, .Scale = chosen_, .FullScreen = fullScreen});
+    Changed({.What = WindowChange::Kind::FullScreen, .FullScreen = fullScreen});
 }
 
 void WindowMode::Changed(const WindowChange& change)

@@ -37,8 +37,6 @@ public:
     // The largest scale whose window, frame included, fits the work area of
     // the window's screen (on Wayland, the output).
     int LargestScale() const;
-    // The scale asked for at the start, before it was lowered to fit.
-    std::optional<int> Asked() const { return asked_; }
 
     // Does what key asks; true when the window changed.
     bool Apply(WindowKey key);
@@ -46,15 +44,13 @@ public:
     void OnChange(std::function<void(const WindowChange&)> changed) { changed_ = std::move(changed); }
 
 private:
-    void Zoom(int scale, std::optional<int> chosen);
+    void Zoom(int scale);
     void KeepWhole();
     void Changed(const WindowChange& change);
 
     SDL_Window* window_;
     WindowPixels& pixels_;
     int default_;
-    std::optional<int> asked_;
-    std::optional<int> chosen_;  // the player's zoom, or a kept one
     struct Place {
         int X = 0;
         int Y = 0;
