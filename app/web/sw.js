@@ -29,12 +29,6 @@ const PAGE_WAIT_MS = 5000;
 // succeed, where the browser's own cache serves the page as it is.
 const NO_ROOM = `brennow-no-room-${BUILD}`;
 
-// This build's cache, only if it is there: caches.open would make an empty
-// one of the name, and the files would seem to be kept when none is.
-async function ownCache() {
-  return (await caches.has(CACHE)) ? caches.open(CACHE) : null;
-}
-
 // Fetches every file of this build that the cache lacks; all of them for an
 // install. A file that does not come whole, or a page of another build
 // (the server has moved on: that build's worker will fill its own cache),
@@ -89,7 +83,9 @@ async function dropOtherBuilds() {
     return;
   }
   for (const name of await caches.keys()) {
-    if (name.startsWith('brennow-') && name !== CACHE && !builds.has(name.slice('brennow-'.length))) {
+    // A build's cache, or its mark that it found no room: either goes with the build.
+    const build = name.replace(/^brennow-(no-room-)?/, '');
+    if (name.startsWith('brennow-') && name !== CACHE && !builds.has(build)) {
       await caches.delete(name);
     }
   }

@@ -665,6 +665,17 @@ try {
     held?.destroy();
     pageFault = null;
 
+    // A build's mark that it found no room stays while a window runs that
+    // build, and goes with a build no window runs.
+    await page.evaluate(async (names) => Promise.all(names.map((name) => caches.open(name))),
+                        [`brennow-no-room-${build}`, `brennow-no-room-${oldBuild}`]);
+    await page.reload({ waitUntil: 'load' });
+    await firstFrame(page);
+    const marks = await waitFor(page, async (old) => !(await caches.has(old)), `brennow-no-room-${oldBuild}`, 10000)
+      .then(() => page.evaluate(() => caches.keys()), () => null);
+    check(marks !== null && marks.includes(`brennow-no-room-${build}`),
+          'a no-room mark stays while its build runs and goes with a build gone', JSON.stringify(marks));
+
     // The caches deleted by hand while the worker stays: the next online
     // visit fills this build's again, and offline plays.
     await page.evaluate(async () => Promise.all((await caches.keys()).map((name) => caches.delete(name))));
