@@ -34,8 +34,10 @@ mergeInto(LibraryManager.library, {
   brennow_breathe: function(step) {
     const name = 'brennow: ' + UTF8ToString(step);
     return Asyncify.handleAsync(function() {
-      if (performance.measure) {
+      try {
         performance.measure(name, {start: Module['brennowStep'] || 0});
+      } catch (error) {
+        // A browser with no measure from a time (older ones take the object for a mark's name): no timings.
       }
       const resumed = function() {
         Module['brennowStep'] = performance.now();

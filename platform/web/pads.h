@@ -32,9 +32,6 @@ public:
     WebPads(const WebPads&) = delete;
     WebPads& operator=(const WebPads&) = delete;
 
-    // Whether the pads are being read now.
-    bool Sampling() const { return armed_; }
-
 private:
     static EM_BOOL OnConnection(int type, const EmscriptenGamepadEvent* event, void* data);
     static EM_BOOL OnVisibility(int type, const EmscriptenVisibilityChangeEvent* event, void* data);
