@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <string>
 
 #include "app/settings.h"
@@ -20,13 +21,24 @@ struct Row {
     std::size_t othersKept = 0;
 };
 
-std::filesystem::path Scratch(const std::string& name)
-{
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("brennow-settings-" + name);
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
-}
+// A folder of the test's own, gone after it. Named at random: ctest runs the
+// cases side by side, and other checkouts may run them too.
+class Scratch {
+public:
+    explicit Scratch(const std::string& name)
+        : path_(std::filesystem::temp_directory_path() /
+                ("brennow-settings-" + name + "-" + std::to_string(std::random_device{}())))
+    {
+        std::filesystem::create_directories(path_);
+    }
+    ~Scratch() { std::filesystem::remove_all(path_); }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
 
 }  // namespace
 
@@ -70,7 +82,7 @@ TEST(Settings, EachFileGivesWhatItSaysAndTheRestIsLeftAtItsDefault)
 
 TEST(Settings, AreWrittenWholeAndReadBackWithTheLinesTheyDidNotKnow)
 {
-    const std::filesystem::path folder = Scratch("write");
+    const Scratch folder("write");
     const std::filesystem::path path = folder / "brennow" / "settings.conf";
     EXPECT_EQ(app::ReadSettings(path).settings, app::Settings{});  // none yet: quietly the defaults
     EXPECT_TRUE(app::ReadSettings(path).problem.empty());
@@ -92,7 +104,7 @@ TEST(Settings, AreWrittenWholeAndReadBackWithTheLinesTheyDidNotKnow)
 
 TEST(Settings, AFileThatCannotBeReadOrWrittenLeavesTheDefaultsAndSaysWhy)
 {
-    const std::filesystem::path folder = Scratch("bad");
+    const Scratch folder("bad");
     // The settings folder is a plain file.
     std::ofstream(folder / "brennow") << "not a folder";
     const std::filesystem::path blocked = folder / "brennow" / "settings.conf";

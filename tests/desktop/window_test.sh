@@ -133,9 +133,10 @@ case_replay() {
     wt_wait_game_exit || return 1
     ((GAME_STATUS == 0)) || { wt_note "the recording game ended with status $GAME_STATUS"; return 1; }
 
-    local verified
-    verified=$("$GAME" --verify "$recording")
-    [[ $verified == "round 1: 0" ]] || { wt_note "--verify printed '$verified' (status $?)"; failed=1; }
+    local verified status
+    verified=$(timeout -k 2 $((10 * SLOW)) "$GAME" --verify "$recording")
+    status=$?
+    [[ $verified == "round 1: 0" ]] || { wt_note "--verify printed '$verified' (status $status)"; failed=1; }
 
     WT_GAME_ARGS=(--replay "$recording")
     wt_start_game "$GAME" || return 1
@@ -165,7 +166,7 @@ case_replay_killed() {
     wait "$GAME_PID" 2>/dev/null
     GAME_PID=""
     local verified
-    verified=$("$GAME" --verify "$recording")
+    verified=$(timeout -k 2 $((10 * SLOW)) "$GAME" --verify "$recording")
     local status=$?
     if ((status != 0)) || [[ $verified != $'round 1: 0\nround 2: incomplete, the recording was cut in it' ]]; then
         wt_note "--verify of the killed recording printed '$verified', status $status"
@@ -179,7 +180,7 @@ case_record_exists() {
     local kept=$WT_DIR/kept.replay
     echo "kept" >"$kept"
     local err status
-    err=$("$GAME" --record "$kept" 2>&1 >/dev/null)
+    err=$(timeout -k 2 $((5 * SLOW)) "$GAME" --record "$kept" 2>&1 >/dev/null)
     status=$?
     if ((status != 2)) || [[ $err != *"$kept: it exists"* ]] || [[ $(wc -l <<<"$err") != 1 ]] ||
         [[ $(cat "$kept") != kept ]] || wt_find_game_window; then

@@ -10,8 +10,10 @@ fi
 game=$1
 recording=$2
 expected=${recording%.replay}.scores
-actual=$(${BRENNOW_RUNNER:+"$BRENNOW_RUNNER"} "$game" --verify "$recording" | tr -d '\r')
-status=${PIPESTATUS[0]}
+# The status is the game's own: a pipe's would be its last command's.
+actual=$(${BRENNOW_RUNNER:+"$BRENNOW_RUNNER"} "$game" --verify "$recording")
+status=$?
+actual=${actual//$'\r'/}
 if ((status != 0)); then
     echo "brennow --verify $recording exited with $status" >&2
     exit 1

@@ -77,11 +77,14 @@ async function idle(page, ms) {
   const t = await now(page);
   const busy = await busyTime(page);
   await sleep(ms);
+  // Over the time that passed in the page, which is more than ms by the
+  // round trips to it.
   const seen = await page.evaluate((since) => ({
     reads: window.__reads.filter((r) => r > since).length,
     timers: window.__seen.timers.filter((p) => p.t > since).length,
+    seconds: (performance.now() - since) / 1000,
   }), t);
-  return { ...seen, share: (await busyTime(page) - busy) / (ms / 1000), seconds: ms / 1000 };
+  return { ...seen, share: (await busyTime(page) - busy) / seen.seconds };
 }
 
 const frame = (...args) => toolPicture(frameTool, args, tmp);

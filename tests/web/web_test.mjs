@@ -345,7 +345,7 @@ try {
     const recording = path.join(tmp, 'web.replay');
     fs.writeFileSync(recording, file.text);
     const game = path.join(path.dirname(path.resolve(frameTool)), '..', 'brennow');
-    const verified = spawnSync(game, ['--verify', recording], { encoding: 'utf8' });
+    const verified = spawnSync(game, ['--verify', recording], { encoding: 'utf8', timeout: 30000 });
     check(verified.status === 0 && verified.stdout.startsWith('round 1: 0\n'),
           'the Linux build verifies the replay saved in the page',
           `status ${verified.status}: ${verified.stdout}${verified.stderr}`);
